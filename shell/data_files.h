@@ -1,0 +1,26 @@
+#pragma once
+// The data files the program reads, and where it finds them.
+
+#include <string>
+#include <string_view>
+
+namespace skyrings {
+
+// Meshes, read at the start of every game.
+inline constexpr std::string_view kStageFile = "stage.x";
+inline constexpr std::string_view kRingFile = "ring.x";
+inline constexpr std::string_view kCrowFile = "karasu.x";
+inline constexpr std::string_view kBirdFiles[4] = {"bird1.x", "bird2.x", "bird3.x", "bird4.x"};
+// The scene background picture.
+inline constexpr std::string_view kBackgroundFile = "back1.bmp";
+// The title / game-over picture held by `Image1`, and the window icon.
+inline constexpr std::string_view kTitlePictureFile = "title.bmp";
+inline constexpr std::string_view kIconFile = "icon.bmp";
+// Music and effects.
+inline constexpr std::string_view kMusicFile = "bgm.mid";
+inline constexpr std::string_view kEffectFiles[4] = {"ok.wav", "ring.wav", "out.wav", "cur.wav"};
+
+// `name` in `directory`, joined with exactly one separator between them.
+std::string JoinPath(std::string_view directory, std::string_view name);
+
+}  // namespace skyrings
