@@ -109,8 +109,8 @@ class Viewport {
   virtual ~Viewport() = default;
   // Back clipping distance.
   virtual Status SetBack(float distance) = 0;
-  // Clears picture, depth and dirty areas as `flags` say; the picture clear draws the scene
-  // background (picture or colour) of the scene last rendered through this viewport.
+  // Clears picture, depth and dirty areas as `flags` say; the picture clear paints the background
+  // (picture stretched over the viewport, else colour) of the scene that holds the camera frame.
   virtual Status Clear(int flags) = 0;
   // Draws the frame tree under `scene` as the camera sees it.
   virtual Status Render(const FrameRef& scene) = 0;
