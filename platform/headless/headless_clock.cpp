@@ -1,1 +1,0 @@
-#include "platform/headless/headless_clock.h"

@@ -1,0 +1,78 @@
+// skyrings-sim: the game's rules without a window, sound, GPU or clock.
+//
+//   skyrings-sim [--trace] [SCRIPT]
+//
+// Reads the script (standard input when no file is named), checks all of it, then runs its games
+// one step per step line and writes JSON lines to standard output. Exit status 0 after the last
+// game, 2 for a bad command line or script (one message naming the line on standard error).
+
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <sstream>
+#include <string>
+
+#include "programs/sim/runner.h"
+#include "programs/sim/script.h"
+#include "shell/status.h"
+
+namespace {
+
+constexpr int kBadInput = 2;
+
+int Usage() {
+  std::fputs("usage: skyrings-sim [--trace] [SCRIPT]\n", stderr);
+  return kBadInput;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  bool trace = false;
+  std::string path;
+  for (int a = 1; a < argc; ++a) {
+    const std::string arg = argv[a];
+    if (arg == "--trace") {
+      trace = true;
+    } else if (arg.size() > 1 && arg[0] == '-') {
+      return Usage();
+    } else if (path.empty()) {
+      path = arg;
+    } else {
+      return Usage();
+    }
+  }
+
+  std::string text;
+  if (path.empty()) {
+    text.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
+  } else {
+    std::ifstream file(path, std::ios::binary);
+    if (!file) {
+      std::fprintf(stderr, "skyrings-sim: %s: cannot open the script\n", path.c_str());
+      return kBadInput;
+    }
+    std::ostringstream content;
+    content << file.rdbuf();
+    text = content.str();
+  }
+
+  skyrings::sim::Script script;
+  skyrings::sim::ScriptError error;
+  if (!skyrings::sim::ParseScript(text, script, error)) {
+    std::fprintf(stderr, "skyrings-sim: line %d: %s\n", error.line, error.message.c_str());
+    return kBadInput;
+  }
+
+  try {
+    skyrings::sim::RunScript(script, trace, [](const std::string& chunk) {
+      std::fwrite(chunk.data(), 1, chunk.size(), stdout);
+    });
+  } catch (const skyrings::RunTimeError& e) {
+    std::fflush(stdout);
+    std::fprintf(stderr, "skyrings-sim: run-time error: %s\n", e.what());
+    return 1;
+  }
+  return std::fflush(stdout) == 0 ? 0 : 1;
+}
