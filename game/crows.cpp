@@ -12,7 +12,9 @@ constexpr int kCatchX = 40;
 constexpr int kCatchY = 30;
 constexpr int kCatchZ = 30;
 
-std::int16_t Floor16(double value) { return Int16(static_cast<long>(std::floor(value))); }
+std::int16_t Floor16(double value) {
+  return Int16(static_cast<long>(std::floor(value)));
+}
 
 // A free slot is spawned with chance 1 in 25. A spawn takes six draws, counting the spawn test.
 void Spawn_Test(Form1& form, int c) {

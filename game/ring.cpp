@@ -13,7 +13,9 @@ constexpr int kOpening = 50;
 constexpr int kPassDepth = 10;
 constexpr int kRingPoints = 1000;
 
-std::int16_t Floor16(double value) { return Int16(static_cast<long>(std::floor(value))); }
+std::int16_t Floor16(double value) {
+  return Int16(static_cast<long>(std::floor(value)));
+}
 
 }  // namespace
 

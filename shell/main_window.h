@@ -13,7 +13,9 @@ inline constexpr int kWindowWidth = 640;
 inline constexpr int kWindowHeight = 480;
 
 // `Label1`(n): a 160 x 16 cell per player along the bottom of the window.
-inline constexpr PixelRect LabelRect(int index) { return {160 * index, 450, 160, 16}; }
+inline constexpr PixelRect LabelRect(int index) {
+  return {160 * index, 450, 160, 16};
+}
 // `Picture1`: the 3D view, centred in the window.
 inline constexpr PixelRect kViewRect{120, 90, 400, 300};
 

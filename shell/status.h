@@ -14,7 +14,8 @@ class [[nodiscard]] Status {
  public:
   Status() = default;
   static Status Ok() { return Status(); }
-  // `what` names the operation and the cause, e.g. "LoadFromFile: /opt/skyrings/ring.x: no such file".
+  // `what` names the operation and the cause, e.g. "LoadFromFile: /opt/skyrings/ring.x: no such
+  // file".
   static Status Fail(std::string what) { return Status(std::move(what)); }
 
   bool ok() const { return error_.empty(); }

@@ -13,6 +13,8 @@ class TickClock {
 
 // The step clock runs at 50 steps a second: one unit is 20 ms of the tick clock.
 inline constexpr std::int64_t kMillisecondsPerStep = 20;
-inline std::int64_t StepClock(TickClock& clock) { return clock.Ticks() / kMillisecondsPerStep; }
+inline std::int64_t StepClock(TickClock& clock) {
+  return clock.Ticks() / kMillisecondsPerStep;
+}
 
 }  // namespace skyrings

@@ -6,7 +6,9 @@ namespace skyrings {
 namespace {
 
 // Every sound lives on a channel of its own, "audiofile" followed by its name.
-std::string Alias(const std::string& name) { return "audiofile" + name; }
+std::string Alias(const std::string& name) {
+  return "audiofile" + name;
+}
 
 void Send(Music& music, const std::string& command) {
   (void)music.port.SendCommand(command, nullptr);  // the status is never looked at

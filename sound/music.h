@@ -19,9 +19,9 @@ struct Music {
   explicit Music(SoundPort& soundPort) : port(soundPort) {}
 
   SoundPort& port;
-  std::array<std::string, kSoundSlots> soundNames;  // slot 0 holds the empty name
+  std::array<std::string, kSoundSlots> soundNames;    // slot 0 holds the empty name
   std::array<std::int16_t, kSoundSlots> soundLoop{};  // true (-1): restarted by Keep_Looping
-  std::int32_t soundCount = 0;                         // registered names = highest slot in use
+  std::int32_t soundCount = 0;                        // registered names = highest slot in use
 };
 
 void Open_Sound(Music& music, const std::string& file, const std::string& name);

@@ -16,7 +16,9 @@ void HeadlessWindow::KeyUpAt(std::int64_t tick, std::int16_t keyCode, std::int16
   events_.push_back({Event::kKeyUp, tick, keyCode, shift});
 }
 
-void HeadlessWindow::CloseAt(std::int64_t tick) { events_.push_back({Event::kClose, tick, 0, 0}); }
+void HeadlessWindow::CloseAt(std::int64_t tick) {
+  events_.push_back({Event::kClose, tick, 0, 0});
+}
 
 Status HeadlessWindow::Fails(const char* operation) {
   if (failNext_.empty() || failNext_ != operation) return Status::Ok();
@@ -34,7 +36,9 @@ Status HeadlessWindow::Show() {
   return Status::Ok();
 }
 
-Status HeadlessWindow::Move(int, int) { return Fails("Move"); }
+Status HeadlessWindow::Move(int, int) {
+  return Fails("Move");
+}
 
 Status HeadlessWindow::PaintPicture(PixelRect source, PixelRect target) {
   if (Status failed = Fails("PaintPicture"); !failed) return failed;
@@ -58,6 +62,7 @@ Status HeadlessWindow::SetCaption(int index, const std::string& caption) {
   if (index < 0 || index > 3) return Status::Fail("SetCaption: no label " + std::to_string(index));
   if (Status failed = Fails("SetCaption"); !failed) return failed;
   captions_[index] = caption;
+  if (recordOps_) captionLog_.emplace_back(index, caption);
   return Status::Ok();
 }
 
@@ -88,8 +93,8 @@ Status HeadlessWindow::DoEvents(WindowEvents& events, std::int64_t waitUntilTick
   // Nothing due yet: wait until the next event or the wait limit, whichever comes first.
   const std::int64_t now = clock_->Ticks();
   if (events_.empty() || events_.front().tick > now) {
-    const std::int64_t wake = events_.empty() ? waitUntilTick
-                                              : std::min(waitUntilTick, events_.front().tick);
+    const std::int64_t wake =
+        events_.empty() ? waitUntilTick : std::min(waitUntilTick, events_.front().tick);
     if (wake > now) clock_->Set(wake);
   }
   if (events_.empty() && clock_->Ticks() > idleLimit_) {

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <deque>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/headless/headless_clock.h"
@@ -46,6 +47,8 @@ class HeadlessWindow : public Window {
   bool viewVisible() const { return viewVisible_; }
   int handOvers() const { return handOvers_; }
   const std::array<std::string, 4>& captions() const { return captions_; }
+  // Every caption set, in order: (label index, text).
+  const std::vector<std::pair<int, std::string>>& captionLog() const { return captionLog_; }
 
   Status Show() override;
   Status Move(int left, int top) override;
@@ -76,6 +79,7 @@ class HeadlessWindow : public Window {
   std::deque<Event> events_;
   std::vector<SurfaceOp> surfaceOps_;
   std::array<std::string, 4> captions_{"1P ENTRY!", "", "", ""};
+  std::vector<std::pair<int, std::string>> captionLog_;
   std::string failNext_;
   std::int64_t idleLimit_ = INT64_MAX;
   bool recordOps_ = true;

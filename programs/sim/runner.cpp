@@ -73,8 +73,10 @@ int TurnOf(const FrameRef& tile) {
 class Runner {
  public:
   Runner(bool trace, const Output& output)
-      : window_(nullptr), form_(Platform{window_, retained3d_, sound_, joystick_, clock_}),
-        trace_(trace), output_(output) {
+      : window_(nullptr),
+        form_(Platform{window_, retained3d_, sound_, joystick_, clock_}),
+        trace_(trace),
+        output_(output) {
     sound_.RecordCommands(false);
     window_.RecordSurfaceOps(false);
     // Players 2 and 3 steer with sticks 0 and 1, calibrated as at start-up.
@@ -87,15 +89,18 @@ class Runner {
 
   void Run(const Script& script) {
     int number = 0;
-    for (const GameScript& game : script.games) RunGame(game, ++number);
+    for (const GameScript& game : script.games)
+      RunGame(game, ++number);
     Flush();
   }
 
  private:
   void RunGame(const GameScript& game, int number) {
     GameState& s = form_.state;
-    for (int p = 0; p < kPlayers; ++p) Check(window_.SetCaption(p, ""));
-    for (const int p : game.players) Check(window_.SetCaption(p, EntryCaption(p)));
+    for (int p = 0; p < kPlayers; ++p)
+      Check(window_.SetCaption(p, ""));
+    for (const int p : game.players)
+      Check(window_.SetCaption(p, EntryCaption(p)));
 
     Build_Scene(form_);
     Start_Game_Loop(form_);

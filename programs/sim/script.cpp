@@ -12,9 +12,11 @@ void Words(std::string_view line, std::vector<std::string_view>& words) {
   words.clear();
   std::size_t at = 0;
   while (at < line.size()) {
-    while (at < line.size() && (line[at] == ' ' || line[at] == '\t' || line[at] == '\r')) ++at;
+    while (at < line.size() && (line[at] == ' ' || line[at] == '\t' || line[at] == '\r'))
+      ++at;
     std::size_t end = at;
-    while (end < line.size() && line[end] != ' ' && line[end] != '\t' && line[end] != '\r') ++end;
+    while (end < line.size() && line[end] != ' ' && line[end] != '\t' && line[end] != '\r')
+      ++end;
     if (end > at) words.push_back(line.substr(at, end - at));
     at = end;
   }

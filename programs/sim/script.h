@@ -1,9 +1,9 @@
 #pragma once
 // The headless runner's script: games, each with the players who joined and its step lines.
 //
-//   game P ...            a new game; P are the joined player indexes 0..3 (at least one, no repeat)
-//   x0 y0 x1 y1 x2 y2 x3 y3   one step: each player's steering values (-1, 0 or 1) in that step
-//   esc                   Escape is pressed before the next step
+//   game P ...            a new game; P are the joined player indexes 0..3 (at least one, no
+//   repeat) x0 y0 x1 y1 x2 y2 x3 y3   one step: each player's steering values (-1, 0 or 1) in that
+//   step esc                   Escape is pressed before the next step
 // A '#' starts a comment that runs to the end of its line; blank lines are ignored.
 
 #include <array>

@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages Sky Rings needs, when any is missing.
+#   install_deps.sh play   what building and playing needs
+#   install_deps.sh test   that, and what the tests need (virtual display, screenshots, fuzzing)
+set -euo pipefail
+
+play_packages=(
+  cmake g++ make pkg-config
+  libsdl2-dev libsdl2-mixer-dev libsdl2-ttf-dev libassimp-dev libgl-dev libegl-dev
+  libgl1-mesa-dri libglx-mesa0 libegl-mesa0
+  timgm6mb-soundfont fonts-ipafont-gothic fonts-dejavu-core
+)
+test_packages=(
+  libgtest-dev xvfb xauth xdotool imagemagick
+  clang-14 libclang-rt-14-dev
+)
+
+packages=("${play_packages[@]}")
+if [ "${1:-play}" = "test" ]; then packages+=("${test_packages[@]}"); fi
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}"
+sudo=()
+if [ "$(id -u)" -ne 0 ]; then sudo=(sudo); fi
+"${sudo[@]}" apt-get update -qq
+DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"

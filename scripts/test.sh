@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Builds Sky Rings and runs every test, twice: an optimised build, then a build with the address
+# and undefined-behaviour sanitizers. Installs the Debian packages it needs first.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+./scripts/install_deps.sh test
+jobs=$(nproc)
+
+cmake -S . -B build/release -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build build/release -j"$jobs"
+ctest --test-dir build/release --output-on-failure -j"$jobs"
+
+cmake -S . -B build/sanitize -DCMAKE_BUILD_TYPE=Debug -DSKYRINGS_SANITIZE=ON
+cmake --build build/sanitize -j"$jobs"
+ctest --test-dir build/sanitize --output-on-failure -j"$jobs"
