@@ -71,9 +71,7 @@ std::string CheckWaveFormat(Bytes fmt, WaveInfo& info) {
       }
       break;
     case kFormatFloat:
-      if (info.bitsPerSample != 32 && info.bitsPerSample != 64) {
-        return "unsupported float sample size";
-      }
+      if (info.bitsPerSample != 32) return "unsupported float sample size";
       break;
     case kFormatALaw:
     case kFormatMuLaw:
