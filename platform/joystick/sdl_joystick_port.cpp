@@ -33,18 +33,23 @@ void SdlJoystickPort::Refresh() {
       slot = Slot{};
     }
   }
+  const std::uint64_t now = SDL_GetTicks64();
+  std::erase_if(refusals_, [&](const Refusal& r) { return now - r.atMs >= kRetryOpenMs; });
   const int count = SDL_NumJoysticks();
   for (int index = 0; index < count; ++index) {
     const SDL_JoystickID instance = SDL_JoystickGetDeviceInstanceID(index);
     if (instance < 0) continue;
-    const bool known = std::any_of(slots_.begin(), slots_.end(),
-                                   [&](const Slot& slot) { return slot.instance == instance; });
-    if (known) continue;
+    const auto same = [&](const auto& entry) { return entry.instance == instance; };
+    if (std::any_of(slots_.begin(), slots_.end(), same)) continue;
+    if (std::any_of(refusals_.begin(), refusals_.end(), same)) continue;
     const auto free =
         std::find_if(slots_.begin(), slots_.end(), [](const Slot& slot) { return !slot.stick; });
     if (free == slots_.end()) return;  // every id is taken; the rest wait for a free one
     SDL_Joystick* stick = SDL_JoystickOpen(index);
-    if (!stick) continue;
+    if (!stick) {
+      refusals_.push_back({instance, now});
+      continue;
+    }
     free->stick = stick;
     free->instance = SDL_JoystickInstanceID(stick);
   }

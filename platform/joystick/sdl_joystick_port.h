@@ -13,6 +13,7 @@
 
 #include <array>
 #include <cstdint>
+#include <vector>
 
 #include "input/joystick_port.h"
 
@@ -54,8 +55,17 @@ class SdlJoystickPort final : public JoystickPort {
   void Refresh();
   _SDL_Joystick* StickFor(std::int32_t id);
 
+  // A device that could not be opened (e.g. its permissions are still being set up) is tried
+  // again after a while rather than on every read.
+  struct Refusal {
+    std::int32_t instance = -1;
+    std::uint64_t atMs = 0;
+  };
+  static constexpr std::uint64_t kRetryOpenMs = 1000;
+
   bool available_ = false;
   std::array<Slot, kIdCount> slots_{};
+  std::vector<Refusal> refusals_;
 };
 
 }  // namespace skyrings

@@ -256,7 +256,9 @@ SoundError MixerSoundPort::Open(const std::string& file, const std::string& name
     alias.music.reset(Mix_LoadMUSType_RW(source, MusicType(kind), 1));
     if (!alias.music) return Fail(SoundError::kBadFile, file + ": " + Mix_GetError());
     check::MidiInfo midi;
-    if (kind == check::SoundKind::kMidi && check::CheckMidi(alias.bytes, &midi).empty()) {
+    // A tune longer than a day is left to the stream to end (and keeps the sums in range).
+    if (kind == check::SoundKind::kMidi && check::CheckMidi(alias.bytes, &midi).empty() &&
+        midi.seconds < 86400.0) {
       alias.musicSeconds = midi.seconds;
     }
   }

@@ -26,6 +26,7 @@ using Clock = std::chrono::steady_clock;
 using testing::Capture;
 using testing::OneNoteMidi;
 using testing::ToneWave;
+using testing::TuneMidi;
 using testing::WriteFile;
 
 class MixerPortTest : public ::testing::Test {
@@ -173,42 +174,57 @@ TEST_F(MixerPortTest, AliasesPlayTogetherAndStopAlone) {
 }
 
 TEST_F(MixerPortTest, MusicPlaysEndsAndLoopsLikeTheGameDoesIt) {
-  WriteFile(Path("bgm.mid"), OneNoteMidi(240));  // a quarter of a second
+  // An organ: 220 Hz for 0.3 s, then 880 Hz for 0.2 s.
+  WriteFile(Path("bgm.mid"), TuneMidi({{57, 288}, {81, 192}}, 16));
   Start();
   const double opening = Elapsed();
   OpenLikeTheGame(Path("bgm.mid"), "audiofilebgm");
   const double opened = Elapsed();
   EXPECT_EQ(StatusOf("audiofilebgm"), "stopped");
 
+  SleepUntil(opened + 0.05);
   ASSERT_EQ(Send("play audiofilebgm from 0"), 0);
-  const double played = Elapsed();
+  const double first = Elapsed();
   EXPECT_EQ(StatusOf("audiofilebgm"), "playing");
-  const double ended = WhenStopped("audiofilebgm", played + 2.0);
+  const double ended = WhenStopped("audiofilebgm", first + 2.0);
   ASSERT_GT(ended, 0) << "music never reported stopped";
-  EXPECT_NEAR(ended - played, 0.25, 0.08) << "a loop would leave a gap";
-  std::printf("[ measure  ] music: open %.1f ms, a 250 ms tune reported stopped after %.1f ms\n",
-              (opened - opening) * 1000.0, (ended - played) * 1000.0);
+  EXPECT_NEAR(ended - first, 0.5, 0.08) << "a loop would leave a gap";
+  std::printf("[ measure  ] music: open %.1f ms, a 500 ms tune reported stopped after %.1f ms\n",
+              (opened - opening) * 1000.0, (ended - first) * 1000.0);
 
   // The game's loop: on "stopped" it plays again from the start.
   ASSERT_EQ(Send("play audiofilebgm from 0"), 0);
-  const double replayed = Elapsed();
+  const double looped = Elapsed();
   EXPECT_EQ(StatusOf("audiofilebgm"), "playing");
-  SleepUntil(replayed + 0.1);
+  // Stopped in its second note, then played again: it starts over, it does not resume.
+  SleepUntil(looped + 0.4);
   ASSERT_EQ(Send("stop audiofilebgm"), 0);
+  const double stopped = Elapsed();
   EXPECT_EQ(StatusOf("audiofilebgm"), "stopped");
-  SleepUntil(replayed + 0.2);
+  SleepUntil(stopped + 0.15);
+  ASSERT_EQ(Send("play audiofilebgm from 0"), 0);
+  const double again = Elapsed();
+  SleepUntil(again + 0.3);
 
   const Capture out = Finish();
-  const auto loud = [&](double from, double to) {
-    double peak = 0;
-    for (auto i = static_cast<std::size_t>(from * out.rate);
-         i < out.mono.size() && i < static_cast<std::size_t>(to * out.rate); ++i) {
-      peak = std::max(peak, std::abs(out.mono[i]));
-    }
-    return peak;
+  // The organ's 220 Hz note carries an 880 Hz overtone, so each note is told by which of the
+  // two is clearly stronger.
+  const auto firstNote = [&](double from, double to) {
+    const double l = out.ToneLevel(220, from, to), h = out.ToneLevel(880, from, to);
+    return l > 1000 && l > 2 * h;
   };
-  EXPECT_GT(loud(played - 0.05, played + 0.3), 500) << "first play not heard";
-  EXPECT_GT(loud(replayed - 0.05, replayed + 0.15), 500) << "second play not heard";
+  const auto secondNote = [&](double from, double to) {
+    const double l = out.ToneLevel(220, from, to), h = out.ToneLevel(880, from, to);
+    return h > 1000 && h > 4 * l;
+  };
+  EXPECT_TRUE(firstNote(first + 0.05, first + 0.25));
+  EXPECT_TRUE(secondNote(first + 0.35, first + 0.45));
+  EXPECT_TRUE(firstNote(looped + 0.05, looped + 0.25)) << "the loop did not start over";
+  EXPECT_LT(out.ToneLevel(880, stopped + 0.05, again) + out.ToneLevel(220, stopped + 0.05, again),
+            100)
+      << "stop did not silence the music";
+  // After a stop the synthesiser takes about a tenth of a second to start again.
+  EXPECT_TRUE(firstNote(again + 0.15, again + 0.28)) << "play after stop resumed the tune";
 }
 
 TEST_F(MixerPortTest, FailuresReturnNonZeroChangeNothingAndStaySilent) {

@@ -50,20 +50,30 @@ inline std::vector<std::uint8_t> ToneWave(double hertz, double seconds, int rate
   return out;
 }
 
-// A format-0 MIDI file: one note (middle C an octave up) held for `ticks` at 480 ticks per beat
+struct Note {
+  std::uint8_t key = 72;
+  std::uint32_t ticks = 240;
+};
+
+// A format-0 MIDI file playing `notes` one after the other on `program`, at 480 ticks per beat
 // and 120 beats per minute, so 480 ticks last half a second.
-inline std::vector<std::uint8_t> OneNoteMidi(std::uint32_t ticks = 240) {
-  std::vector<std::uint8_t> track = {0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20,  // tempo 500000
-                                     0x00, 0xC0, 0x00,                          // piano
-                                     0x00, 0x90, 72,   110};                    // note on
-  // Delta time as a variable-length quantity.
-  std::vector<std::uint8_t> delta;
-  std::uint32_t rest = ticks;
-  delta.insert(delta.begin(), static_cast<std::uint8_t>(rest & 0x7F));
-  while ((rest >>= 7) != 0)
-    delta.insert(delta.begin(), static_cast<std::uint8_t>(0x80 | (rest & 0x7F)));
-  track.insert(track.end(), delta.begin(), delta.end());
-  track.insert(track.end(), {0x80, 72, 0x40, 0x00, 0xFF, 0x2F, 0x00});
+inline std::vector<std::uint8_t> TuneMidi(const std::vector<Note>& notes,
+                                          std::uint8_t program = 0) {
+  std::vector<std::uint8_t> track = {0x00, 0xFF, 0x51,   0x03, 0x07, 0xA1, 0x20,  // tempo 500000
+                                     0x00, 0xC0, program};
+  for (const Note& note : notes) {
+    track.insert(track.end(), {0x00, 0x90, note.key, 110});
+    // The note's length as a variable-length quantity.
+    std::vector<std::uint8_t> delta;
+    std::uint32_t rest = note.ticks;
+    delta.insert(delta.begin(), static_cast<std::uint8_t>(rest & 0x7F));
+    while ((rest >>= 7) != 0) {
+      delta.insert(delta.begin(), static_cast<std::uint8_t>(0x80 | (rest & 0x7F)));
+    }
+    track.insert(track.end(), delta.begin(), delta.end());
+    track.insert(track.end(), {0x80, note.key, 0x40});
+  }
+  track.insert(track.end(), {0x00, 0xFF, 0x2F, 0x00});
   std::vector<std::uint8_t> out;
   PutTag(out, "MThd");
   PutBe(out, 6, 4);
@@ -74,6 +84,11 @@ inline std::vector<std::uint8_t> OneNoteMidi(std::uint32_t ticks = 240) {
   PutBe(out, static_cast<std::uint32_t>(track.size()), 4);
   out.insert(out.end(), track.begin(), track.end());
   return out;
+}
+
+// One piano note an octave above middle C, `ticks` long.
+inline std::vector<std::uint8_t> OneNoteMidi(std::uint32_t ticks = 240) {
+  return TuneMidi({{72, ticks}});
 }
 
 inline void WriteFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
