@@ -53,7 +53,7 @@ struct MidiInfo {
 };
 
 // Each check returns an empty string when the bytes are acceptable and otherwise a short
-// description of the first problem found. `info`, when given, is filled on success.
+// explanation of the first problem found. `info`, when given, is filled on success.
 std::string CheckWave(std::span<const std::uint8_t> bytes, WaveInfo* info = nullptr);
 std::string CheckMidi(std::span<const std::uint8_t> bytes, MidiInfo* info = nullptr);
 // Compressed music streams: the decoders check their own framing; here only the magic bytes and
