@@ -1,0 +1,66 @@
+#pragma once
+// Checks of sound file contents before they reach the decoders.
+//
+// The mixer's decoders trust the sizes written in a file's headers. Every sound file is read
+// whole into memory and passed through these checks first, so a truncated, corrupted or hostile
+// file only makes its own open fail. The checks use neither SDL nor the mixer and take plain
+// bytes, so a fuzzer can drive them directly.
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+
+namespace skyrings::sound_check {
+
+// Upper bound on the sample data of one wave file.
+inline constexpr std::size_t kMaxWaveDataBytes = 64u * 1024u * 1024u;
+// Upper bound on the size of one music file (MIDI and compressed streams).
+inline constexpr std::size_t kMaxMusicFileBytes = 16u * 1024u * 1024u;
+// Upper bound on any sound file read into memory: the wave data cap plus room for its headers.
+inline constexpr std::size_t kMaxSoundFileBytes = kMaxWaveDataBytes + 1024u * 1024u;
+// Upper bound on the tracks of one MIDI file.
+inline constexpr std::uint32_t kMaxMidiTracks = 256;
+
+enum class SoundKind {
+  kUnknown,  // nothing recognised
+  kWave,     // RIFF/WAVE: played as a sample on a channel of its own
+  kMidi,     // Standard MIDI file: played through the music stream
+  kOgg,      // Ogg container: music stream
+  kFlac,     // FLAC stream: music stream
+  kMp3,      // MPEG audio (with or without an ID3v2 tag): music stream
+};
+
+// Recognises a sound file by its first bytes (never by its name).
+SoundKind Sniff(std::span<const std::uint8_t> bytes);
+
+// What a successful wave check learned from the headers.
+struct WaveInfo {
+  std::uint16_t formatTag = 0;  // 1 PCM, 3 IEEE float, 6 A-law, 7 mu-law (extensible is resolved)
+  std::uint16_t channels = 0;
+  std::uint32_t sampleRate = 0;
+  std::uint16_t bitsPerSample = 0;
+  std::uint16_t blockAlign = 0;
+  std::uint32_t dataBytes = 0;  // sample data present, whole frames only
+};
+
+struct MidiInfo {
+  std::uint16_t format = 0;
+  std::uint16_t tracks = 0;
+  std::uint16_t division = 0;
+  // Time from the start to the last event of the longest track, following the tempo changes.
+  double seconds = 0;
+};
+
+// Each check returns an empty string when the bytes are acceptable and otherwise a short
+// explanation of the first problem found. `info`, when given, is filled on success.
+std::string CheckWave(std::span<const std::uint8_t> bytes, WaveInfo* info = nullptr);
+std::string CheckMidi(std::span<const std::uint8_t> bytes, MidiInfo* info = nullptr);
+// Compressed music streams: the decoders check their own framing; here only the magic bytes and
+// the size cap are checked.
+std::string CheckCompressedMusic(std::span<const std::uint8_t> bytes);
+
+// Sniffs the bytes and runs the matching check. On success `kind` receives the kind.
+std::string CheckSoundFile(std::span<const std::uint8_t> bytes, SoundKind& kind);
+
+}  // namespace skyrings::sound_check
