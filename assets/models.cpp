@@ -89,9 +89,9 @@ Mesh MakeWing(const std::string& name, double side, const BirdColors& colors) {
   std::vector<std::vector<Vec3>> sections;
   for (const Station& st : stations) {
     const double x = side * st.s * kWingLength;
-    const double y = 2.5 * st.s * st.s;  // gentle upward curve towards the tip
+    const double y = 5.0 * std::pow(st.s, 1.5);  // gentle upward curve towards the tip
     const double chord = st.lead - st.trail;
-    const double thick = 2.2 * (1.0 - st.s) + 0.35;
+    const double thick = 2.8 * (1.0 - st.s) + 0.5;
     const double mid = st.lead - 0.35 * chord;
     sections.push_back(
         {{x, y, st.lead}, {x, y + thick, mid}, {x, y, st.trail}, {x, y - 0.4 * thick, mid}});
@@ -217,8 +217,8 @@ void AddRock(Mesh& m, Vec3 base, double radius, Random& rng, int rock, int rockL
 
 XScene MakeRing() {
   Mesh m("Ring");
-  const int gold = m.AddMaterial(Mat("Gold", {1.0, 0.74, 0.12}, 24.0, 0.7, 0.25));
-  const int band = m.AddMaterial(Mat("Band", {1.0, 0.42, 0.06}, 24.0, 0.6, 0.25));
+  const int gold = m.AddMaterial(Mat("Gold", {1.0, 0.74, 0.12}, 24.0, 0.7, 0.45));
+  const int band = m.AddMaterial(Mat("Band", {1.0, 0.42, 0.06}, 24.0, 0.6, 0.45));
   // Orange bands every eighth of the way round help the eye read the ring's turn and distance.
   AddTorus(m, kRingMajor, kRingMinor, 32, 10,
            [&](int segment) { return segment % 4 == 0 ? band : gold; });
@@ -229,8 +229,8 @@ XScene MakeRing() {
 
 XScene MakeCrow() {
   Mesh m("Karasu");
-  const int black = m.AddMaterial(Mat("CrowBlack", {0.11, 0.12, 0.17}, 6.0, 0.15, 0.25));
-  const int sheen = m.AddMaterial(Mat("CrowSheen", {0.18, 0.20, 0.30}, 16.0, 0.35, 0.22));
+  const int black = m.AddMaterial(Mat("CrowBlack", {0.13, 0.14, 0.20}, 6.0, 0.15, 0.35));
+  const int sheen = m.AddMaterial(Mat("CrowSheen", {0.20, 0.22, 0.33}, 16.0, 0.35, 0.3));
   const int beak = m.AddMaterial(Mat("CrowBeak", {1.0, 0.84, 0.12}, 30.0, 0.5, 0.3));
   const int eye = m.AddMaterial(Mat("CrowEye", {1.0, 0.25, 0.1}, 40.0, 0.7, 0.6));
   const int leg = m.AddMaterial(Mat("CrowLeg", {0.45, 0.42, 0.30}, 10.0, 0.2, 0.2));
@@ -274,9 +274,9 @@ XScene MakeCrow() {
     // Legs reaching forward with three claws each.
     const Vec3 hip{side * 3.2, -6.0, -1.0};
     const Vec3 foot{side * 4.0, -17.5, -7.0};
-    AddLoft(m, {EllipseXY(hip, 1.3, 1.3, 4), EllipseXY(foot, 0.9, 0.9, 4)}, Always(leg));
+    AddLoft(m, {EllipseXY(hip, 1.8, 1.8, 5), EllipseXY(foot, 1.2, 1.2, 5)}, Always(leg));
     for (double toe : {-1.6, 0.0, 1.6}) {
-      AddLoft(m, {EllipseXY(foot, 0.8, 0.8, 4), Tip(foot + Vec3{toe, -4.5, -3.5}, 4)}, Always(leg));
+      AddLoft(m, {EllipseXY(foot, 1.0, 1.0, 4), Tip(foot + Vec3{toe, -4.5, -3.5}, 4)}, Always(leg));
     }
   }
   // Tail fanned behind.
