@@ -414,8 +414,9 @@ XScene MakeStage() {
   };
   Vec3 spot;
   for (int k = 0; k < 11; ++k) {
-    if (findSpot(50.0, 4.0, 34.0, spot)) {
-      AddPine(m, spot, rng.Uniform(0.85, 1.1), bark, pine, pineDark, rng.Uniform(0.0, 1.0));
+    // Trees only on low ground, so that the tallest stays under 40 units.
+    if (findSpot(50.0, 3.0, 34.0, spot)) {
+      AddPine(m, spot, rng.Uniform(0.85, 1.0), bark, pine, pineDark, rng.Uniform(0.0, 1.0));
     }
   }
   for (int k = 0; k < 10; ++k) {
