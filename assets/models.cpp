@@ -310,14 +310,14 @@ XScene MakeBird(int player) {
   for (int t = 0; t <= kFlapCycle; t += kFlapStep) {
     const auto time = static_cast<std::uint32_t>(t);
     const double angle = FlapAngle(t);
+    // The whole bird lifts a little on the down-stroke.
+    const Vec3 bob{0.0, -1.5 * std::sin(2.0 * kPi * (t % kFlapCycle) / kFlapCycle), 0.0};
     // The left wing lies along -x: raising it turns -x towards +y, a negative turn about z.
     animLeft.rotations.push_back({time, AxisAngle({0.0, 0.0, 1.0}, -angle)});
     animRight.rotations.push_back({time, AxisAngle({0.0, 0.0, 1.0}, angle)});
-    animLeft.positions.push_back({time, left.offset});
-    animRight.positions.push_back({time, right.offset});
-    // The body lifts a little on the down-stroke.
-    animBody.positions.push_back(
-        {time, {0.0, -1.5 * std::sin(2.0 * kPi * (t % kFlapCycle) / kFlapCycle), 0.0}});
+    animLeft.positions.push_back({time, left.offset + bob});
+    animRight.positions.push_back({time, right.offset + bob});
+    animBody.positions.push_back({time, body.offset + bob});
   }
   scene.animations = {animBody, animLeft, animRight};
   return scene;

@@ -76,7 +76,8 @@ void Collect(Model& model, const aiNode* node, const aiMatrix4x4& parent) {
 Model Load(const std::string& name) {
   Model model;
   model.importer = std::make_unique<Assimp::Importer>();
-  model.scene = model.importer->ReadFile(DataPath(name), aiProcess_ConvertToLeftHanded);
+  model.scene = model.importer->ReadFile(
+      DataPath(name), aiProcess_ConvertToLeftHanded | aiProcess_ValidateDataStructure);
   if (model.scene == nullptr) {
     ADD_FAILURE() << name << ": " << model.importer->GetErrorString();
     return model;
