@@ -65,7 +65,7 @@ void Mesh::Translate(Vec3 offset) {
 }
 
 void AddLoft(Mesh& mesh, const std::vector<std::vector<Vec3>>& sections,
-             const MaterialChooser& choose) {
+             const MaterialChooser& choose, bool capStart) {
   if (sections.size() < 2) return;
   const std::size_t count = sections.front().size();
   std::vector<Vec3> centres;
@@ -90,7 +90,7 @@ void AddLoft(Mesh& mesh, const std::vector<std::vector<Vec3>>& sections,
       mesh.AddFlatTriangle(centres[index], s[j], s[(j + 1) % count], out, choose);
     }
   };
-  cap(0, 1);
+  if (capStart) cap(0, 1);
   cap(sections.size() - 1, sections.size() - 2);
 }
 
@@ -167,7 +167,6 @@ void AddCone(Mesh& mesh, Vec3 base, double rx, double rz, Vec3 apex, int sides, 
     const Vec3 a = ring[static_cast<std::size_t>(i)];
     const Vec3 b = ring[static_cast<std::size_t>((i + 1) % sides)];
     mesh.AddFlatTriangle(a, b, apex, (a + b + apex) * (1.0 / 3.0) - inside, material);
-    mesh.AddFlatTriangle(base, a, b, base - apex, material);
   }
 }
 

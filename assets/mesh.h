@@ -67,8 +67,9 @@ class Mesh {
 // A closed flat-shaded body swept through `sections`, closed polygons of equal vertex count laid
 // one after another. Ends are capped with a fan unless their section is a single repeated point.
 // Faces are turned away from the sweep's axis (the line through the section centres).
+// `capStart` false leaves the first end open (for a shape standing in the ground).
 void AddLoft(Mesh& mesh, const std::vector<std::vector<Vec3>>& sections,
-             const MaterialChooser& choose);
+             const MaterialChooser& choose, bool capStart = true);
 
 // An ellipse of `count` points around `centre` in the plane across the z axis.
 std::vector<Vec3> EllipseXY(Vec3 centre, double rx, double ry, int count, double phase = 0.0);
@@ -84,7 +85,8 @@ void AddEllipsoid(Mesh& mesh, Vec3 centre, Vec3 radii, int slices, int stacks,
 void AddTorus(Mesh& mesh, double major, double minor, int segments, int sides,
               const std::function<int(int segment)>& materialOf);
 
-// A cone from a base ellipse in the x-z plane (at `base`) up to `apex`, with a base cap.
+// A cone from a base ellipse in the x-z plane (at `base`) up to `apex`. Its base is left open:
+// cones stand on the ground or are only ever seen from above.
 void AddCone(Mesh& mesh, Vec3 base, double rx, double rz, Vec3 apex, int sides, double phase,
              int material);
 

@@ -210,7 +210,9 @@ void AddRock(Mesh& m, Vec3 base, double radius, Random& rng, int rock, int rockL
     }
     sections.push_back(s);
   }
-  AddLoft(m, sections, [=](Vec3, Vec3 nrm) { return nrm.y > 0.6 ? rockLight : rock; });
+  // The bottom lies under the ground.
+  AddLoft(
+      m, sections, [=](Vec3, Vec3 nrm) { return nrm.y > 0.6 ? rockLight : rock; }, false);
 }
 
 }  // namespace

@@ -156,6 +156,29 @@ TEST(Meshes, FacesAreWoundClockwiseSeenFromTheirLitSide) {
   }
 }
 
+TEST(Meshes, SurfacesFaceOutwards) {
+  // Winding and normals could both be turned inside out together, and the light would fall on
+  // the inside. The models are built of closed shells, so their triangles enclose a positive
+  // volume when the fronts face out; the ground faces up.
+  for (const std::string name :
+       {"ring.x", "karasu.x", "bird1.x", "bird2.x", "bird3.x", "bird4.x"}) {
+    SCOPED_TRACE(name);
+    const Model model = Load(name);
+    double volume = 0.0;
+    for (const Triangle& t : model.triangles)
+      volume += t.p[0] * (t.p[1] ^ t.p[2]) / 6.0;
+    const aiVector3D box = model.hi - model.lo;
+    EXPECT_GT(volume, 0.01 * box.x * box.y * box.z);
+  }
+  const Model stage = Load("stage.x");
+  int up = 0, down = 0;
+  for (const Triangle& t : stage.triangles) {
+    if (t.normalSum.y > 0.5f * t.normalSum.Length()) ++up;
+    if (t.normalSum.y < -0.5f * t.normalSum.Length()) ++down;
+  }
+  EXPECT_GT(up, 8 * down);
+}
+
 TEST(Ring, OpeningMatchesThePassWindowAndFacesTheViewer) {
   const Model model = Load("ring.x");
   float inner = 1e9f, outer = 0.0f;
