@@ -359,7 +359,8 @@ Image MakeBackground() {
   range(horizon, 12, 0.029, 0.083, 2.1, Hex(0x86A8A8));
   // Far ground seen in perspective from the camera's height: a patchwork of meadows and fields
   // that fades into the haze towards the horizon.
-  const Rgb fields[5] = {Hex(0x5EAA44), Hex(0x74B84C), Hex(0x4E9A40), Hex(0xA8B85A), Hex(0x66A848)};
+  // The tile's grass as the game lights it from above, a little brighter than its material.
+  const Rgb fields[5] = {Hex(0x6CC24E), Hex(0x84CE56), Hex(0x5AB04A), Hex(0xBCCC64), Hex(0x76C052)};
   const double eye = 200.0, focal = 300.0, patch = 380.0;
   for (int y = horizon; y < h; ++y) {
     for (int x = 0; x < w; ++x) {
