@@ -171,10 +171,10 @@ Sound MakeKnockOutSound() {
   double low = 0.0;
   for (std::size_t i = 0; i < s.samples.size(); ++i) {
     const double t = static_cast<double>(i) / s.rate;
-    const double cutoff = 0.25 * std::exp(-t * 2.0) + 0.02;
+    const double cutoff = 0.08 * std::exp(-t * 2.0) + 0.01;
     low += cutoff * (rng.Uniform(-1.0, 1.0) - low);
     const double env = std::min(1.0, t / 0.05) * std::exp(-t * 3.5);
-    s.samples[i] += 0.5 * env * low;
+    s.samples[i] += 0.6 * env * low;
   }
   Finish(s, 0.8);
   return s;

@@ -6,7 +6,7 @@
 
 namespace assets {
 
-inline constexpr int kSampleRate = 22050;
+inline constexpr int kSampleRate = 44100;
 
 // Mono samples in -1..1.
 struct Sound {

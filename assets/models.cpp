@@ -262,7 +262,7 @@ XScene MakeCrow() {
     std::vector<std::vector<Vec3>> sections;
     for (const Station& st : stations) {
       const double x = side * (6.0 + 29.0 * st.s);
-      const double y = 1.0 + 19.0 * std::pow(st.s, 1.4);
+      const double y = 1.0 + 22.0 * std::pow(st.s, 1.4);
       const double chord = st.trail - st.lead;
       const double thick = 3.0 * (1.0 - st.s) + 0.6;
       const double mid = st.lead + 0.35 * chord;
