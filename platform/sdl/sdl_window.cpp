@@ -137,6 +137,7 @@ Status SdlWindow::OpenVideo(const SdlWindowOptions& options) {
     return Status::Fail(std::string("window: SDL_CreateWindow: ") + SDL_GetError());
   }
   fullScreen_ = options.fullScreen;
+  SDL_ShowCursor(fullScreen_ ? SDL_DISABLE : SDL_ENABLE);
 
   if (SDL_Surface* icon =
           SDL_CreateRGBSurfaceWithFormatFrom(icon_.pixels.data(), icon_.width, icon_.height, 32,
@@ -212,9 +213,6 @@ Status SdlWindow::Show() {
 }
 
 Status SdlWindow::Move(int left, int top) {
-  windowedLeft_ = left;
-  windowedTop_ = top;
-  haveWindowedPosition_ = true;
   if (!fullScreen_) SDL_SetWindowPosition(window_, left, top);
   return Status::Ok();
 }
@@ -316,10 +314,9 @@ Status SdlWindow::SetFullScreen(bool fullScreen) {
     return Status::Fail(std::string("full screen: ") + SDL_GetError());
   }
   fullScreen_ = fullScreen;
-  if (!fullScreen) {
-    SDL_SetWindowSize(window_, kWidth, kHeight);
-    if (haveWindowedPosition_) SDL_SetWindowPosition(window_, windowedLeft_, windowedTop_);
-  }
+  if (!fullScreen) SDL_SetWindowSize(window_, kWidth, kHeight);
+  // The pointer has no use in the game; it stays out of the way while the game fills the screen.
+  SDL_ShowCursor(fullScreen ? SDL_DISABLE : SDL_ENABLE);
   needsPresent_ = true;
   return Status::Ok();
 }

@@ -64,6 +64,7 @@ class SdlWindow final : public Window, public ViewTarget {
 
   // Window
   Status Show() override;
+  // Moves the ordinary window; does nothing while the window fills the screen.
   Status Move(int left, int top) override;
   Status PaintPicture(PixelRect source, PixelRect target) override;
   Status FillBlack(PixelRect target) override;
@@ -78,6 +79,10 @@ class SdlWindow final : public Window, public ViewTarget {
   bool MakeContextCurrent() override;
   int Width() const override { return kViewRect.width; }
   int Height() const override { return kViewRect.height; }
+  // Copies the texture's top-left 400 x 300 (or less, the rest black) at once: the device may
+  // draw into or delete its texture as soon as this returns. The texture must be attachable as a
+  // colour attachment (e.g. GL_RGBA8); its filtering does not matter. One that is not a texture
+  // or cannot be read leaves the last picture in place.
   void ShowViewPicture(unsigned texture, int width, int height) override;
 
   // Filling the screen (true) or an ordinary window; F11 switches.
@@ -127,9 +132,6 @@ class SdlWindow final : public Window, public ViewTarget {
   std::array<bool, kLabelCount> labelChanged_{true, true, true, true};
   bool viewVisible_ = false;
   bool fullScreen_ = false;
-  bool haveWindowedPosition_ = false;
-  int windowedLeft_ = 0;
-  int windowedTop_ = 0;
   bool needsPresent_ = true;
   std::int64_t presentCount_ = 0;
 };
