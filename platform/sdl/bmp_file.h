@@ -1,0 +1,23 @@
+#pragma once
+// The BMP pictures the window reads (the title picture and the icon): checked before SDL sees them.
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "platform/sdl/rgba_picture.h"
+#include "shell/status.h"
+
+namespace skyrings {
+
+// Checks that `bytes` hold a whole uncompressed BMP picture of `width` x `height` pixels that SDL
+// can read. Fails with the cause alone, e.g. "is 320 x 240 pixels, expected 640 x 240".
+Status CheckBmp(std::span<const std::uint8_t> bytes, int width, int height);
+
+// Reads the BMP picture at `path`, which must be `width` x `height`, as RGBA. A failure names the
+// file and its cause: "<name>: <path>: no such file".
+Status LoadBmpPicture(std::string_view name, const std::string& path, int width, int height,
+                      RgbaPicture& out);
+
+}  // namespace skyrings

@@ -1,0 +1,16 @@
+#pragma once
+// Showing the program's run-time error to the player.
+
+#include <string>
+
+namespace skyrings {
+
+// True when SDL's video driver `name` shows nothing on a screen (offscreen or dummy).
+bool IsHeadlessVideoDriver(const char* name);
+
+// Shows `message` in a modal error box titled `title` when a real display exists, and returns
+// whether it was shown (the call returns when the player dismisses the box). Without a display it
+// shows nothing and returns false; the caller prints the message anyway.
+bool ShowErrorBox(const std::string& title, const std::string& message);
+
+}  // namespace skyrings

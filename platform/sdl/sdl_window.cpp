@@ -1,0 +1,486 @@
+#include "platform/sdl/sdl_window.h"
+
+#include <GL/glcorearb.h>
+#include <SDL.h>
+
+#include <algorithm>
+#include <climits>
+
+#include "platform/sdl/bmp_file.h"
+#include "platform/sdl/error_box.h"
+#include "platform/sdl/key_map.h"
+#include "platform/sdl/screen_fit.h"
+#include "shell/data_files.h"
+
+namespace skyrings {
+namespace {
+
+constexpr const char* kCaption = "Direct3D Test";
+
+std::string BaseDirectory() {
+  char* base = SDL_GetBasePath();
+  if (base == nullptr) return std::string();
+  std::string directory(base);
+  SDL_free(base);
+  return directory;
+}
+
+GLuint MakeTexture(int width, int height) {
+  GLuint texture = 0;
+  glGenTextures(1, &texture);
+  glBindTexture(GL_TEXTURE_2D, texture);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+  return texture;
+}
+
+bool AttachTexture(GLuint framebuffer, GLuint texture) {
+  glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+  glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, texture, 0);
+  return glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+}
+
+// The state that framebuffer blits and clears depend on, whatever the 3D layer left behind.
+void PrepareCopyState() {
+  glDisable(GL_SCISSOR_TEST);
+  glDisable(GL_FRAMEBUFFER_SRGB);
+  glDisable(GL_RASTERIZER_DISCARD);
+  glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+  glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+}
+
+// Upload and read-back use client memory with tightly packed rows.
+void PrepareClientPixelState() {
+  glBindBuffer(GL_PIXEL_UNPACK_BUFFER, 0);
+  glBindBuffer(GL_PIXEL_PACK_BUFFER, 0);
+  for (GLenum name :
+       {GL_UNPACK_ROW_LENGTH, GL_UNPACK_SKIP_ROWS, GL_UNPACK_SKIP_PIXELS, GL_UNPACK_IMAGE_HEIGHT,
+        GL_UNPACK_SKIP_IMAGES, GL_PACK_ROW_LENGTH, GL_PACK_SKIP_ROWS, GL_PACK_SKIP_PIXELS,
+        GL_PACK_IMAGE_HEIGHT, GL_PACK_SKIP_IMAGES}) {
+    glPixelStorei(name, 0);
+  }
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+  glPixelStorei(GL_PACK_ALIGNMENT, 4);
+  glPixelStorei(GL_UNPACK_SWAP_BYTES, GL_FALSE);
+  glPixelStorei(GL_UNPACK_LSB_FIRST, GL_FALSE);
+  glPixelStorei(GL_PACK_SWAP_BYTES, GL_FALSE);
+  glPixelStorei(GL_PACK_LSB_FIRST, GL_FALSE);
+}
+
+}  // namespace
+
+SdlWindow::SdlWindow(TickClock& clock, std::string programDirectory)
+    : clock_(clock), programDirectory_(std::move(programDirectory)) {}
+
+Status SdlWindow::Create(TickClock& clock, const SdlWindowOptions& options,
+                         std::unique_ptr<SdlWindow>& out) {
+  std::unique_ptr<SdlWindow> window(new SdlWindow(
+      clock, options.programDirectory.empty() ? BaseDirectory() : options.programDirectory));
+
+  if (Status loaded =
+          LoadBmpPicture(kTitlePictureFile, JoinPath(window->programDirectory_, kTitlePictureFile),
+                         kTitleWidth, kTitleHeight, window->title_);
+      !loaded) {
+    return loaded;
+  }
+  // The title picture is opaque, whatever a 32-bit file's alpha says.
+  for (std::size_t i = 3; i < window->title_.pixels.size(); i += 4)
+    window->title_.pixels[i] = 255;
+  if (Status loaded = LoadBmpPicture(kIconFile, JoinPath(window->programDirectory_, kIconFile),
+                                     kIconSize, kIconSize, window->icon_);
+      !loaded) {
+    return loaded;
+  }
+  if (Status opened = LabelFont::Open(options.fontPaths, kLabelFontPixels, window->font_);
+      !opened) {
+    return opened;
+  }
+  for (int i = 0; i < kLabelCount; ++i) {
+    window->labelCells_[i] = window->font_->RenderCell("", kLabelWidth, kLabelHeight);
+  }
+  if (Status set = window->SetCaption(0, "1P ENTRY!"); !set) return set;
+
+  if (Status opened = window->OpenVideo(options); !opened) return opened;
+  out = std::move(window);
+  return Status::Ok();
+}
+
+Status SdlWindow::OpenVideo(const SdlWindowOptions& options) {
+  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+    return Status::Fail(std::string("no display: SDL could not start its video: ") +
+                        SDL_GetError());
+  }
+  videoOpen_ = true;
+  const char* driver = SDL_GetCurrentVideoDriver();
+  if (IsHeadlessVideoDriver(driver) && !options.allowOffscreen) {
+    return Status::Fail(std::string("no display: no screen to show the window on (SDL video "
+                                    "driver '") +
+                        (driver ? driver : "none") + "'); is DISPLAY or WAYLAND_DISPLAY set?");
+  }
+
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
+  SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+  SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
+  SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
+  SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
+
+  std::uint32_t flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI;
+  if (options.fullScreen) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
+  window_ = SDL_CreateWindow(kCaption, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, kWidth,
+                             kHeight, flags);
+  if (window_ == nullptr) {
+    return Status::Fail(std::string("window: SDL_CreateWindow: ") + SDL_GetError());
+  }
+  fullScreen_ = options.fullScreen;
+  SDL_ShowCursor(fullScreen_ ? SDL_DISABLE : SDL_ENABLE);
+
+  if (SDL_Surface* icon =
+          SDL_CreateRGBSurfaceWithFormatFrom(icon_.pixels.data(), icon_.width, icon_.height, 32,
+                                             icon_.width * 4, SDL_PIXELFORMAT_RGBA32)) {
+    SDL_SetWindowIcon(window_, icon);
+    SDL_FreeSurface(icon);
+  }
+
+  context_ = SDL_GL_CreateContext(window_);
+  if (context_ == nullptr) {
+    return Status::Fail(std::string("window: no OpenGL 3.3 core context: ") + SDL_GetError());
+  }
+  if (!MakeContextCurrent()) {
+    return Status::Fail(std::string("window: SDL_GL_MakeCurrent: ") + SDL_GetError());
+  }
+  SDL_GL_SetSwapInterval(0);  // the game paces itself
+  if (Status made = CreateGlObjects(); !made) return made;
+
+  // The game hears keys only; pointer and text events would just wake the wait for nothing.
+  SDL_StopTextInput();
+  for (std::uint32_t type : {SDL_MOUSEMOTION, SDL_MOUSEBUTTONDOWN, SDL_MOUSEBUTTONUP,
+                             SDL_MOUSEWHEEL, SDL_TEXTINPUT, SDL_TEXTEDITING}) {
+    SDL_EventState(type, SDL_IGNORE);
+  }
+  return Status::Ok();
+}
+
+Status SdlWindow::CreateGlObjects() {
+  gl_.baseTexture = MakeTexture(kWidth, kHeight);
+  gl_.viewTexture = MakeTexture(kViewRect.width, kViewRect.height);
+  gl_.composeTexture = MakeTexture(kWidth, kHeight);
+  glBindTexture(GL_TEXTURE_2D, 0);
+  GLuint framebuffers[4] = {};
+  glGenFramebuffers(4, framebuffers);
+  gl_.baseFramebuffer = framebuffers[0];
+  gl_.viewFramebuffer = framebuffers[1];
+  gl_.composeFramebuffer = framebuffers[2];
+  gl_.deviceFramebuffer = framebuffers[3];
+  const bool complete = AttachTexture(gl_.baseFramebuffer, gl_.baseTexture) &&
+                        AttachTexture(gl_.viewFramebuffer, gl_.viewTexture) &&
+                        AttachTexture(gl_.composeFramebuffer, gl_.composeTexture);
+  if (!complete) return Status::Fail("window: OpenGL cannot draw into an RGBA texture");
+  // The view is black until the first picture comes.
+  PrepareCopyState();
+  glBindFramebuffer(GL_FRAMEBUFFER, gl_.viewFramebuffer);
+  glClear(GL_COLOR_BUFFER_BIT);
+  glBindFramebuffer(GL_FRAMEBUFFER, 0);
+  if (GLenum error = glGetError(); error != GL_NO_ERROR) {
+    return Status::Fail("window: OpenGL error " + std::to_string(error) + " while setting up");
+  }
+  return Status::Ok();
+}
+
+SdlWindow::~SdlWindow() {
+  if (context_ != nullptr) {
+    if (MakeContextCurrent()) {
+      const GLuint framebuffers[4] = {gl_.baseFramebuffer, gl_.viewFramebuffer,
+                                      gl_.composeFramebuffer, gl_.deviceFramebuffer};
+      glDeleteFramebuffers(4, framebuffers);
+      const GLuint textures[3] = {gl_.baseTexture, gl_.viewTexture, gl_.composeTexture};
+      glDeleteTextures(3, textures);
+    }
+    SDL_GL_DeleteContext(context_);
+  }
+  if (window_ != nullptr) SDL_DestroyWindow(window_);
+  if (videoOpen_) SDL_QuitSubSystem(SDL_INIT_VIDEO);
+}
+
+Status SdlWindow::Show() {
+  SDL_ShowWindow(window_);
+  needsPresent_ = true;
+  return PresentIfChanged();
+}
+
+Status SdlWindow::Move(int left, int top) {
+  if (!fullScreen_) SDL_SetWindowPosition(window_, left, top);
+  return Status::Ok();
+}
+
+Status SdlWindow::PaintPicture(PixelRect source, PixelRect target) {
+  if (!RectInside(source, title_.width, title_.height)) {
+    return Status::Fail("PaintPicture: source rectangle (" + std::to_string(source.x) + ", " +
+                        std::to_string(source.y) + ", " + std::to_string(source.width) + " x " +
+                        std::to_string(source.height) + ") is not inside the " +
+                        std::to_string(title_.width) + " x " + std::to_string(title_.height) +
+                        " picture");
+  }
+  if (target.width < 0 || target.height < 0) {
+    return Status::Fail("PaintPicture: target rectangle of negative size");
+  }
+  if (source.width == 0 || source.height == 0) return Status::Ok();
+  if (ClipRect(target, kWidth, kHeight).width == 0) return Status::Ok();
+  StretchNearest(title_, source, surface_, target);
+  surfaceChanged_ = true;
+  needsPresent_ = true;
+  return Status::Ok();
+}
+
+Status SdlWindow::FillBlack(PixelRect target) {
+  if (target.width < 0 || target.height < 0) {
+    return Status::Fail("FillBlack: rectangle of negative size");
+  }
+  if (ClipRect(target, kWidth, kHeight).width == 0) return Status::Ok();
+  FillRect(surface_, target, kOpaqueBlack);
+  surfaceChanged_ = true;
+  needsPresent_ = true;
+  return Status::Ok();
+}
+
+Status SdlWindow::GetCaption(int index, std::string& caption) {
+  if (index < 0 || index >= kLabelCount) {
+    return Status::Fail("GetCaption: there is no label " + std::to_string(index) +
+                        " (labels are 0 to 3)");
+  }
+  caption = captions_[index];
+  return Status::Ok();
+}
+
+Status SdlWindow::SetCaption(int index, const std::string& caption) {
+  if (index < 0 || index >= kLabelCount) {
+    return Status::Fail("SetCaption: there is no label " + std::to_string(index) +
+                        " (labels are 0 to 3)");
+  }
+  if (captions_[index] == caption) return Status::Ok();
+  captions_[index] = caption;
+  labelCells_[index] = font_->RenderCell(caption, kLabelWidth, kLabelHeight);
+  labelChanged_[index] = true;
+  needsPresent_ = true;
+  return Status::Ok();
+}
+
+Status SdlWindow::ShowView(bool visible) {
+  if (visible != viewVisible_) {
+    viewVisible_ = visible;
+    needsPresent_ = true;
+  }
+  return Status::Ok();
+}
+
+bool SdlWindow::MakeContextCurrent() {
+  return context_ != nullptr && SDL_GL_MakeCurrent(window_, context_) == 0;
+}
+
+void SdlWindow::ShowViewPicture(unsigned texture, int width, int height) {
+  if (texture == 0 || width <= 0 || height <= 0 || !MakeContextCurrent()) return;
+  if (glIsTexture(texture) != GL_TRUE) {
+    SDL_Log("3D view: texture %u handed over is no texture; the view keeps its last picture",
+            texture);
+    return;
+  }
+  // The window keeps its own copy: the device may draw the next picture into, or delete, its
+  // texture before the window presents this one.
+  PrepareCopyState();
+  const int columns = std::min(width, kViewRect.width);
+  const int rows = std::min(height, kViewRect.height);
+  glBindFramebuffer(GL_DRAW_FRAMEBUFFER, gl_.viewFramebuffer);
+  if (columns < kViewRect.width || rows < kViewRect.height) glClear(GL_COLOR_BUFFER_BIT);
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, gl_.deviceFramebuffer);
+  glFramebufferTexture2D(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, texture, 0);
+  if (glCheckFramebufferStatus(GL_READ_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE) {
+    glReadBuffer(GL_COLOR_ATTACHMENT0);
+    // The top rows of the device's picture are the last rows in OpenGL's order.
+    glBlitFramebuffer(0, height - rows, columns, height, 0, kViewRect.height - rows, columns,
+                      kViewRect.height, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+  } else {
+    SDL_Log("3D view: texture %u cannot be read; the view keeps its last picture", texture);
+  }
+  glFramebufferTexture2D(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, 0, 0);
+  needsPresent_ = true;
+}
+
+Status SdlWindow::SetFullScreen(bool fullScreen) {
+  if (SDL_SetWindowFullscreen(window_, fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) != 0) {
+    return Status::Fail(std::string("full screen: ") + SDL_GetError());
+  }
+  fullScreen_ = fullScreen;
+  if (!fullScreen) SDL_SetWindowSize(window_, kWidth, kHeight);
+  // The pointer has no use in the game; it stays out of the way while the game fills the screen.
+  SDL_ShowCursor(fullScreen ? SDL_DISABLE : SDL_ENABLE);
+  needsPresent_ = true;
+  return Status::Ok();
+}
+
+Status SdlWindow::DoEvents(WindowEvents& events, std::int64_t waitUntilTick) {
+  if (Status presented = PresentIfChanged(); !presented) return presented;
+  SDL_Event event;
+  bool delivered = false;
+  while (SDL_PollEvent(&event)) {
+    DeliverEvent(event, events);
+    delivered = true;
+  }
+  if (!delivered) {
+    const std::int64_t remaining = waitUntilTick - clock_.Ticks();
+    if (remaining > 0 && SDL_WaitEventTimeout(&event, static_cast<int>(std::min<std::int64_t>(
+                                                          remaining, INT_MAX)))) {
+      DeliverEvent(event, events);
+      while (SDL_PollEvent(&event))
+        DeliverEvent(event, events);
+    }
+  }
+  return PresentIfChanged();
+}
+
+void SdlWindow::DeliverEvent(const SDL_Event& event, WindowEvents& events) {
+  switch (event.type) {
+    case SDL_QUIT:
+      events.CloseRequested();
+      return;
+    case SDL_KEYDOWN:
+    case SDL_KEYUP: {
+      const SDL_Keycode symbol = event.key.keysym.sym;
+      const bool down = event.type == SDL_KEYDOWN;
+      if (symbol == SDLK_F11) {
+        if (down && event.key.repeat == 0) {
+          if (Status switched = SetFullScreen(!fullScreen_); !switched) {
+            SDL_Log("F11: %s", switched.error().c_str());
+          }
+        }
+        return;
+      }
+      if (symbol == SDLK_F4 && (event.key.keysym.mod & KMOD_ALT) != 0) {
+        if (down && event.key.repeat == 0) events.CloseRequested();
+        return;
+      }
+      const std::optional<std::int16_t> code = VirtualKeyFor(symbol);
+      if (!code) return;
+      const std::int16_t shift = ShiftStateFor(event.key.keysym.mod);
+      if (down) {
+        events.KeyDown(*code, shift);
+      } else {
+        events.KeyUp(*code, shift);
+      }
+      return;
+    }
+    case SDL_WINDOWEVENT:
+      switch (event.window.event) {
+        case SDL_WINDOWEVENT_SHOWN:
+        case SDL_WINDOWEVENT_EXPOSED:
+        case SDL_WINDOWEVENT_RESIZED:
+        case SDL_WINDOWEVENT_SIZE_CHANGED:
+        case SDL_WINDOWEVENT_MAXIMIZED:
+        case SDL_WINDOWEVENT_RESTORED:
+          needsPresent_ = true;
+          break;
+        default:
+          break;
+      }
+      return;
+    default:
+      return;
+  }
+}
+
+void SdlWindow::UploadChanges() {
+  if (!surfaceChanged_ && std::none_of(labelChanged_.begin(), labelChanged_.end(),
+                                       [](bool changed) { return changed; })) {
+    return;
+  }
+  PrepareClientPixelState();
+  glActiveTexture(GL_TEXTURE0);
+  glBindTexture(GL_TEXTURE_2D, gl_.baseTexture);
+  if (surfaceChanged_) {
+    glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, kWidth, kHeight, GL_RGBA, GL_UNSIGNED_BYTE,
+                    surface_.pixels.data());
+    labelChanged_.fill(true);  // the labels lie over the surface
+    surfaceChanged_ = false;
+  }
+  for (int i = 0; i < kLabelCount; ++i) {
+    if (!labelChanged_[i]) continue;
+    glTexSubImage2D(GL_TEXTURE_2D, 0, i * kLabelWidth, kLabelTop, kLabelWidth, kLabelHeight,
+                    GL_RGBA, GL_UNSIGNED_BYTE, labelCells_[i].pixels.data());
+    labelChanged_[i] = false;
+  }
+  glBindTexture(GL_TEXTURE_2D, 0);
+}
+
+void SdlWindow::Compose() {
+  UploadChanges();
+  PrepareCopyState();
+  glBindFramebuffer(GL_DRAW_FRAMEBUFFER, gl_.composeFramebuffer);
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, gl_.baseFramebuffer);
+  glReadBuffer(GL_COLOR_ATTACHMENT0);
+  // The base texture holds row 0 at the top; the composed picture is in OpenGL's order.
+  glBlitFramebuffer(0, 0, kWidth, kHeight, 0, kHeight, kWidth, 0, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+  if (viewVisible_) {
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, gl_.viewFramebuffer);
+    glReadBuffer(GL_COLOR_ATTACHMENT0);
+    const int bottom = kHeight - kViewRect.y - kViewRect.height;
+    glBlitFramebuffer(0, 0, kViewRect.width, kViewRect.height, kViewRect.x, bottom,
+                      kViewRect.x + kViewRect.width, bottom + kViewRect.height, GL_COLOR_BUFFER_BIT,
+                      GL_NEAREST);
+  }
+}
+
+Status SdlWindow::PresentIfChanged() {
+  if (!needsPresent_) return Status::Ok();
+  const std::uint32_t flags = SDL_GetWindowFlags(window_);
+  if ((flags & (SDL_WINDOW_HIDDEN | SDL_WINDOW_MINIMIZED)) != 0) return Status::Ok();
+  if (!MakeContextCurrent()) {
+    return Status::Fail(std::string("window: SDL_GL_MakeCurrent: ") + SDL_GetError());
+  }
+  Compose();
+
+  int drawableWidth = 0;
+  int drawableHeight = 0;
+  SDL_GL_GetDrawableSize(window_, &drawableWidth, &drawableHeight);
+  const ScreenFit fit = FitPicture(drawableWidth, drawableHeight, kWidth, kHeight);
+  glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+  glDrawBuffer(GL_BACK);
+  glViewport(0, 0, drawableWidth, drawableHeight);
+  glClear(GL_COLOR_BUFFER_BIT);
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, gl_.composeFramebuffer);
+  glReadBuffer(GL_COLOR_ATTACHMENT0);
+  const int bottom = drawableHeight - fit.y - fit.height;
+  glBlitFramebuffer(0, 0, kWidth, kHeight, fit.x, bottom, fit.x + fit.width, bottom + fit.height,
+                    GL_COLOR_BUFFER_BIT, GL_NEAREST);
+  SDL_GL_SwapWindow(window_);
+  needsPresent_ = false;
+  ++presentCount_;
+  return Status::Ok();
+}
+
+Status SdlWindow::ComposeToPixels(RgbaPicture& out) {
+  if (!MakeContextCurrent()) {
+    return Status::Fail(std::string("ComposeToPixels: SDL_GL_MakeCurrent: ") + SDL_GetError());
+  }
+  Compose();
+  RgbaPicture picture(kWidth, kHeight);
+  std::vector<std::uint8_t> rows(picture.pixels.size());
+  PrepareClientPixelState();
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, gl_.composeFramebuffer);
+  glReadBuffer(GL_COLOR_ATTACHMENT0);
+  glReadPixels(0, 0, kWidth, kHeight, GL_RGBA, GL_UNSIGNED_BYTE, rows.data());
+  if (GLenum error = glGetError(); error != GL_NO_ERROR) {
+    return Status::Fail("ComposeToPixels: OpenGL error " + std::to_string(error));
+  }
+  const std::size_t rowBytes = static_cast<std::size_t>(kWidth) * 4;
+  for (int y = 0; y < kHeight; ++y) {
+    std::copy_n(rows.data() + static_cast<std::size_t>(kHeight - 1 - y) * rowBytes, rowBytes,
+                picture.Row(y));
+  }
+  out = std::move(picture);
+  return Status::Ok();
+}
+
+}  // namespace skyrings

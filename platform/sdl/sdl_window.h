@@ -1,0 +1,139 @@
+#pragma once
+// The real main window over SDL2 and OpenGL 3.3 core.
+//
+// The window's own surface (what PaintPicture and FillBlack leave), the four labels and the 3D
+// view are composed into one 640 x 480 picture, which fills the screen scaled by the largest whole
+// factor that fits (F11 switches to an ordinary 640 x 480 window and back). A new picture is
+// presented only when something on it changed, from Show, DoEvents and the test-facing
+// ComposeToPixels.
+//
+// The window owns the one OpenGL context; the 3D layer draws with it between the window's calls.
+// Every window call that draws may leave these GL bindings changed, so the 3D layer sets them
+// itself before it draws: the read and draw framebuffers, the viewport, the clear colour, the
+// texture unit 0 binding and the active texture unit; scissor and sRGB writes are left disabled.
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/sdl/label_font.h"
+#include "platform/sdl/rgba_picture.h"
+#include "platform/view_target.h"
+#include "shell/tick_clock.h"
+#include "shell/window.h"
+
+struct SDL_Window;
+union SDL_Event;
+
+namespace skyrings {
+
+struct SdlWindowOptions {
+  // Where title.bmp and icon.bmp lie; empty: the program's own folder.
+  std::string programDirectory;
+  // Start filling the screen (true) or as an ordinary 640 x 480 window.
+  bool fullScreen = true;
+  // Accept SDL's offscreen or dummy video driver (tests); without this they mean "no display".
+  bool allowOffscreen = false;
+  // The label font: the first that opens.
+  std::vector<std::string> fontPaths = DefaultLabelFontPaths();
+};
+
+class SdlWindow final : public Window, public ViewTarget {
+ public:
+  static constexpr int kWidth = 640;
+  static constexpr int kHeight = 480;
+  static constexpr PixelRect kViewRect{120, 90, 400, 300};
+  static constexpr int kLabelCount = 4;
+  static constexpr int kLabelTop = 450;
+  static constexpr int kLabelWidth = 160;
+  static constexpr int kLabelHeight = 16;
+  static constexpr int kTitleWidth = 640;
+  static constexpr int kTitleHeight = 240;
+  static constexpr int kIconSize = 32;
+
+  // Makes the window, hidden until Show(). `clock` is the time base of DoEvents' deadlines and
+  // must outlive the window. Fails with one clear message: no display, a missing or bad title.bmp
+  // or icon.bmp (naming the file), no label font, no OpenGL 3.3 core context.
+  static Status Create(TickClock& clock, const SdlWindowOptions& options,
+                       std::unique_ptr<SdlWindow>& out);
+  ~SdlWindow() override;
+  SdlWindow(const SdlWindow&) = delete;
+  SdlWindow& operator=(const SdlWindow&) = delete;
+
+  // Window
+  Status Show() override;
+  // Moves the ordinary window; does nothing while the window fills the screen.
+  Status Move(int left, int top) override;
+  Status PaintPicture(PixelRect source, PixelRect target) override;
+  Status FillBlack(PixelRect target) override;
+  Status GetCaption(int index, std::string& caption) override;
+  Status SetCaption(int index, const std::string& caption) override;
+  Status ShowView(bool visible) override;
+  ViewTarget* ViewWindow() override { return this; }
+  Status DoEvents(WindowEvents& events, std::int64_t waitUntilTick) override;
+  std::string ProgramDirectory() override { return programDirectory_; }
+
+  // ViewTarget
+  bool MakeContextCurrent() override;
+  int Width() const override { return kViewRect.width; }
+  int Height() const override { return kViewRect.height; }
+  // Copies the texture's top-left 400 x 300 (or less, the rest black) at once: the device may
+  // draw into or delete its texture as soon as this returns. The texture must be attachable as a
+  // colour attachment (e.g. GL_RGBA8); its filtering does not matter. One that is not a texture
+  // or cannot be read leaves the last picture in place.
+  void ShowViewPicture(unsigned texture, int width, int height) override;
+
+  // Filling the screen (true) or an ordinary window; F11 switches.
+  bool FullScreen() const { return fullScreen_; }
+  Status SetFullScreen(bool fullScreen);
+  bool ViewVisible() const { return viewVisible_; }
+
+  // The composed 640 x 480 picture as it is presented, before scaling; row 0 at the top.
+  Status ComposeToPixels(RgbaPicture& out);
+  // How many pictures were presented on the screen so far.
+  std::int64_t PresentCount() const { return presentCount_; }
+  SDL_Window* NativeWindow() { return window_; }
+
+ private:
+  struct GlObjects {
+    unsigned baseTexture = 0;     // surface + labels, row 0 at the top
+    unsigned viewTexture = 0;     // the last view picture, 400 x 300, OpenGL's row order
+    unsigned composeTexture = 0;  // the composed picture, OpenGL's row order
+    unsigned baseFramebuffer = 0;
+    unsigned viewFramebuffer = 0;
+    unsigned composeFramebuffer = 0;
+    unsigned deviceFramebuffer = 0;  // reads the 3D device's textures
+  };
+
+  SdlWindow(TickClock& clock, std::string programDirectory);
+  Status OpenVideo(const SdlWindowOptions& options);
+  Status CreateGlObjects();
+  void DeliverEvent(const SDL_Event& event, WindowEvents& events);
+  Status PresentIfChanged();
+  void UploadChanges();
+  void Compose();
+
+  TickClock& clock_;
+  std::string programDirectory_;
+  RgbaPicture title_;
+  RgbaPicture icon_;
+  std::unique_ptr<LabelFont> font_;
+  bool videoOpen_ = false;
+  SDL_Window* window_ = nullptr;
+  void* context_ = nullptr;
+  GlObjects gl_;
+
+  RgbaPicture surface_{kWidth, kHeight};
+  std::array<std::string, kLabelCount> captions_;
+  std::array<RgbaPicture, kLabelCount> labelCells_;
+  bool surfaceChanged_ = true;
+  std::array<bool, kLabelCount> labelChanged_{true, true, true, true};
+  bool viewVisible_ = false;
+  bool fullScreen_ = false;
+  bool needsPresent_ = true;
+  std::int64_t presentCount_ = 0;
+};
+
+}  // namespace skyrings
