@@ -230,7 +230,12 @@ Status SdlWindow::PaintPicture(PixelRect source, PixelRect target) {
   }
   if (source.width == 0 || source.height == 0) return Status::Ok();
   if (ClipRect(target, kWidth, kHeight).width == 0) return Status::Ok();
+  // The entry screen repaints the title every step: the same paint again changes nothing.
+  if (lastPaint_ && lastPaint_->first == source && lastPaint_->second == target) {
+    return Status::Ok();
+  }
   StretchNearest(title_, source, surface_, target);
+  lastPaint_ = std::make_pair(source, target);
   surfaceChanged_ = true;
   needsPresent_ = true;
   return Status::Ok();
@@ -242,6 +247,7 @@ Status SdlWindow::FillBlack(PixelRect target) {
   }
   if (ClipRect(target, kWidth, kHeight).width == 0) return Status::Ok();
   FillRect(surface_, target, kOpaqueBlack);
+  lastPaint_.reset();
   surfaceChanged_ = true;
   needsPresent_ = true;
   return Status::Ok();

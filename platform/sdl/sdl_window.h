@@ -15,7 +15,9 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/sdl/label_font.h"
@@ -129,6 +131,8 @@ class SdlWindow final : public Window, public ViewTarget {
   std::array<std::string, kLabelCount> captions_;
   std::array<RgbaPicture, kLabelCount> labelCells_;
   bool surfaceChanged_ = true;
+  // The last drawing on the surface, when it was a picture paint: (source, target).
+  std::optional<std::pair<PixelRect, PixelRect>> lastPaint_;
   std::array<bool, kLabelCount> labelChanged_{true, true, true, true};
   bool viewVisible_ = false;
   bool fullScreen_ = false;

@@ -306,6 +306,21 @@ TEST_F(SdlWindowTest, PresentsOnlyWhenSomethingChanged) {
   ASSERT_TRUE(window_->ShowView(true).ok());
   ASSERT_TRUE(window_->DoEvents(events, clock_.Ticks()).ok());
   EXPECT_EQ(window_->PresentCount(), before + 2);
+
+  // The entry screen paints the title at every step: only the first paint changes the picture,
+  // until something else is drawn over it.
+  const PixelRect title{0, 0, 320, 240};
+  const PixelRect whole{0, 0, 640, 480};
+  for (int step = 0; step < 3; ++step) {
+    ASSERT_TRUE(window_->PaintPicture(title, whole).ok());
+    ASSERT_TRUE(window_->DoEvents(events, clock_.Ticks()).ok());
+  }
+  EXPECT_EQ(window_->PresentCount(), before + 3);
+  ASSERT_TRUE(window_->FillBlack(whole).ok());
+  ASSERT_TRUE(window_->PaintPicture(title, whole).ok());
+  ASSERT_TRUE(window_->DoEvents(events, clock_.Ticks()).ok());
+  EXPECT_EQ(window_->PresentCount(), before + 4);
+  EXPECT_FALSE(AllAre(Composed(), {0, 0, 640, 440}, kOpaqueBlack));
 }
 
 TEST_F(SdlWindowTest, DeliversGameKeysInOrderAndKeepsF11ForItself) {
