@@ -329,6 +329,7 @@ Status GlViewport::Clear(int flags) {
     glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
     glBindVertexArray(0);
     glBindTexture(GL_TEXTURE_2D, 0);
+    glUseProgram(0);
   }
   if ((flags & kClearDepth) != 0) {
     glDepthMask(GL_TRUE);
@@ -433,7 +434,9 @@ Status GlViewport::Render(const FrameRef& scene) {
                      reinterpret_cast<const void*>(part.offset));
     }
   }
+  // Leave the context as the window expects to find it: nothing of ours bound.
   glBindVertexArray(0);
+  glUseProgram(0);
   glDisable(GL_BLEND);
   glDisable(GL_SCISSOR_TEST);
   glBindFramebuffer(GL_FRAMEBUFFER, 0);

@@ -6,7 +6,9 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <memory>
+#include <tuple>
 
 #include <assimp/material.h>
 #include <assimp/postprocess.h>
@@ -290,7 +292,11 @@ Status ReadPart(const std::string& name, const aiScene& scene, const aiMesh& mes
   }
   for (unsigned f = 0; f < mesh.mNumFaces; ++f) {
     const aiFace& face = mesh.mFaces[f];
-    if (face.mNumIndices < 3 || face.mIndices == nullptr) continue;  // points and lines
+    // The reader drops indices past the vertex list, leaving lines or points behind.
+    if (face.mNumIndices < 3 || face.mIndices == nullptr) {
+      return Bad(name, "malformed: face " + std::to_string(f) +
+                           " has a vertex index out of range or fewer than 3 vertices");
+    }
     for (unsigned k = 0; k < face.mNumIndices; ++k) {
       if (face.mIndices[k] >= mesh.mNumVertices) {
         return Bad(name, "malformed: face " + std::to_string(f) + " uses vertex " +
@@ -304,7 +310,10 @@ Status ReadPart(const std::string& name, const aiScene& scene, const aiMesh& mes
       part.indices.push_back(face.mIndices[k + 1]);
     }
   }
-  // Normals from the file where it has usable ones, else from the faces around each vertex.
+  // Normals from the file where it has usable ones, else smooth ones: the sum of the faces
+  // around each point (vertices at the same place share it, as the reader gives every face
+  // corner a vertex of its own).
+  std::map<std::tuple<float, float, float>, Vec3> atPoint;
   std::vector<Vec3> faceSum(mesh.mNumVertices);
   for (std::size_t t = 0; t + 2 < part.indices.size(); t += 3) {
     const Vec3 a = part.positions[part.indices[t]];
@@ -312,10 +321,15 @@ Status ReadPart(const std::string& name, const aiScene& scene, const aiMesh& mes
     const Vec3 c = part.positions[part.indices[t + 2]];
     // Clockwise from the front in left-handed coordinates: (b - a) x (c - a) faces the viewer.
     const Vec3 normal = Cross(b - a, c - a);
-    for (int k = 0; k < 3; ++k) {
-      Vec3& s = faceSum[part.indices[t + static_cast<std::size_t>(k)]];
+    for (const Vec3& p : {a, b, c}) {
+      Vec3& s = atPoint[{p.x, p.y, p.z}];
       s = s + normal;
     }
+  }
+  for (unsigned v = 0; v < mesh.mNumVertices; ++v) {
+    const Vec3 p = part.positions[v];
+    const auto found = atPoint.find({p.x, p.y, p.z});
+    if (found != atPoint.end()) faceSum[v] = found->second;
   }
   for (unsigned v = 0; v < mesh.mNumVertices; ++v) {
     Vec3 normal = faceSum[v];
@@ -448,9 +462,8 @@ Status ReadXBuffer(const std::string& name, std::string_view bytes, XScene& out)
   Assimp::Importer importer;
   const aiScene* scene = nullptr;
   try {
-    scene = importer.ReadFileFromMemory(
-        safeText.data(), safeText.size(),
-        aiProcess_ConvertToLeftHanded | aiProcess_Triangulate | aiProcess_GenSmoothNormals, "x");
+    scene = importer.ReadFileFromMemory(safeText.data(), safeText.size(),
+                                        aiProcess_ConvertToLeftHanded | aiProcess_Triangulate, "x");
   } catch (const std::exception& e) {
     return Bad(name, std::string("malformed .x file (") + e.what() + ")");
   }
