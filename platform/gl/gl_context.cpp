@@ -1,5 +1,8 @@
 #include "platform/gl/gl_context.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "platform/view_target.h"
 
 namespace skyrings::gl {
@@ -252,6 +255,20 @@ Status UploadMesh(const std::shared_ptr<GlContext>& owner, const XMesh& mesh,
       indices.push_back(base + index);
     gpu->parts.push_back(range);
   }
+  Vec3 low{INFINITY, INFINITY, INFINITY}, high{-INFINITY, -INFINITY, -INFINITY};
+  for (std::size_t v = 0; v < vertices.size(); v += 6) {
+    low = {std::min(low.x, vertices[v]), std::min(low.y, vertices[v + 1]),
+           std::min(low.z, vertices[v + 2])};
+    high = {std::max(high.x, vertices[v]), std::max(high.y, vertices[v + 1]),
+            std::max(high.z, vertices[v + 2])};
+  }
+  if (!vertices.empty()) {
+    gpu->centre = (low + high) * 0.5f;
+    for (std::size_t v = 0; v < vertices.size(); v += 6) {
+      const Vec3 p{vertices[v], vertices[v + 1], vertices[v + 2]};
+      gpu->radius = std::max(gpu->radius, Length(p - gpu->centre));
+    }
+  }
   while (glGetError() != GL_NO_ERROR) {
   }
   glGenVertexArrays(1, &gpu->vertexArray);
@@ -292,8 +309,8 @@ Status UploadTexture(const std::shared_ptr<GlContext>& owner, const RgbaImage& i
   glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
   glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, image.width, image.height, 0, GL_RGBA, GL_UNSIGNED_BYTE,
                image.pixels.data());
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
   glBindTexture(GL_TEXTURE_2D, 0);

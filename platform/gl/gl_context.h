@@ -76,6 +76,9 @@ struct GpuMesh {
   std::shared_ptr<GlContext> owner;
   GLuint vertexArray = 0, vertices = 0, indices = 0;
   std::vector<Part> parts;
+  // A sphere around every vertex, in the mesh's own coordinates.
+  Vec3 centre;
+  float radius = 0;
   ~GpuMesh();
 };
 

@@ -393,9 +393,7 @@ Status GlViewport::Render(const FrameRef& scene) {
   glDepthMask(GL_TRUE);
   glEnable(GL_CULL_FACE);
   glCullFace(GL_BACK);
-  glEnable(GL_BLEND);
-  glBlendFuncSeparate(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, GL_ZERO, GL_ONE);
-  glBlendEquation(GL_FUNC_ADD);
+  glDisable(GL_BLEND);
   const auto& program = gl.mesh();
   glUseProgram(program.program);
   glUniformMatrix4fv(program.viewProjection, 1, GL_FALSE, viewProjection.m.data());
@@ -409,7 +407,26 @@ Status GlViewport::Render(const FrameRef& scene) {
   }
   const bool viewMirrors = view.Determinant3() < 0;
 
+  // Camera-space tests against the view's sides and clip distances.
+  const Mat4 projection = Projection();
+  const float tanX = 1 / projection.at(0, 0), tanY = 1 / projection.at(1, 1);
+  const float sideX = 1 / std::sqrt(1 + tanX * tanX), sideY = 1 / std::sqrt(1 + tanY * tanY);
+  auto outOfView = [&](const Mat4& world, const GpuMesh& gpu) {
+    const Vec3 c = view.Point(world.Point(gpu.centre));
+    const float r = gpu.radius * std::max({Length(world.Column(0)), Length(world.Column(1)),
+                                           Length(world.Column(2))});
+    return c.z + r < front_ || c.z - r > back_ || (c.x - tanX * c.z) * sideX > r ||
+           (-c.x - tanX * c.z) * sideX > r || (c.y - tanY * c.z) * sideY > r ||
+           (-c.y - tanY * c.z) * sideY > r;
+  };
+
   Status result = Status::Ok();
+  struct Draw {
+    const Visual* visual;
+    const GpuMesh* gpu;
+  };
+  std::vector<Draw> draws;
+  draws.reserve(visuals.size());
   for (const Visual& visual : visuals) {
     const GpuMesh* gpu = nullptr;
     result = visual.mesh->Gpu(context, gpu);
@@ -417,23 +434,43 @@ Status GlViewport::Render(const FrameRef& scene) {
       result = Status::Fail("Render: " + result.error());
       break;
     }
-    // Faces are clockwise seen from the front; a mirroring transform turns them over.
-    const bool mirrored = (visual.world.Determinant3() < 0) != viewMirrors;
-    glFrontFace(mirrored ? GL_CCW : GL_CW);
-    glUniformMatrix4fv(program.model, 1, GL_FALSE, visual.world.m.data());
-    const std::array<float, 9> normalMatrix = NormalMatrix(visual.world);
-    glUniformMatrix3fv(program.normalMatrix, 1, GL_FALSE, normalMatrix.data());
-    glBindVertexArray(gpu->vertexArray);
-    for (const GpuMesh::Part& part : gpu->parts) {
-      const XMaterial& m = part.material;
-      glUniform4fv(program.diffuse, 1, m.diffuse);
-      glUniform3fv(program.specular, 1, m.specular);
-      glUniform1f(program.power, m.power);
-      glUniform3fv(program.emissive, 1, m.emissive);
-      glDrawElements(GL_TRIANGLES, part.count, GL_UNSIGNED_INT,
-                     reinterpret_cast<const void*>(part.offset));
+    if (!outOfView(visual.world, *gpu)) draws.push_back({&visual, gpu});
+  }
+  // Opaque faces first; then see-through ones, blended over them without hiding what lies
+  // behind.
+  for (const bool seeThrough : {false, true}) {
+    if (seeThrough) {
+      glEnable(GL_BLEND);
+      glBlendFuncSeparate(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, GL_ZERO, GL_ONE);
+      glBlendEquation(GL_FUNC_ADD);
+      glDepthMask(GL_FALSE);
+    }
+    for (const Draw& draw : draws) {
+      const Mat4& world = draw.visual->world;
+      bool placed = false;
+      for (const GpuMesh::Part& part : draw.gpu->parts) {
+        const XMaterial& m = part.material;
+        if ((m.diffuse[3] < 1.0f) != seeThrough) continue;
+        if (!placed) {
+          // Faces are clockwise seen from the front; a mirroring transform turns them over.
+          const bool mirrored = (world.Determinant3() < 0) != viewMirrors;
+          glFrontFace(mirrored ? GL_CCW : GL_CW);
+          glUniformMatrix4fv(program.model, 1, GL_FALSE, world.m.data());
+          const std::array<float, 9> normalMatrix = NormalMatrix(world);
+          glUniformMatrix3fv(program.normalMatrix, 1, GL_FALSE, normalMatrix.data());
+          glBindVertexArray(draw.gpu->vertexArray);
+          placed = true;
+        }
+        glUniform4fv(program.diffuse, 1, m.diffuse);
+        glUniform3fv(program.specular, 1, m.specular);
+        glUniform1f(program.power, m.power);
+        glUniform3fv(program.emissive, 1, m.emissive);
+        glDrawElements(GL_TRIANGLES, part.count, GL_UNSIGNED_INT,
+                       reinterpret_cast<const void*>(part.offset));
+      }
     }
   }
+  glDepthMask(GL_TRUE);
   // Leave the context as the window expects to find it: nothing of ours bound.
   glBindVertexArray(0);
   glUseProgram(0);

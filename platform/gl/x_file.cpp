@@ -462,8 +462,10 @@ Status ReadXBuffer(const std::string& name, std::string_view bytes, XScene& out)
   Assimp::Importer importer;
   const aiScene* scene = nullptr;
   try {
-    scene = importer.ReadFileFromMemory(safeText.data(), safeText.size(),
-                                        aiProcess_ConvertToLeftHanded | aiProcess_Triangulate, "x");
+    scene = importer.ReadFileFromMemory(
+        safeText.data(), safeText.size(),
+        aiProcess_ConvertToLeftHanded | aiProcess_Triangulate | aiProcess_JoinIdenticalVertices,
+        "x");
   } catch (const std::exception& e) {
     return Bad(name, std::string("malformed .x file (") + e.what() + ")");
   }
