@@ -1,0 +1,325 @@
+#include "platform/gl/gl_context.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "platform/view_target.h"
+
+namespace skyrings::gl {
+
+namespace {
+
+constexpr int kMaxLights = 8;
+
+// Gouraud shading: the colour is lit per vertex from the material's emissive, diffuse (face
+// colour) and specular parts under white or coloured directional lights.
+const char* const kMeshVertexShader = R"(#version 330 core
+layout(location = 0) in vec3 aPosition;
+layout(location = 1) in vec3 aNormal;
+uniform mat4 uModel;
+uniform mat4 uViewProjection;
+uniform mat3 uNormalMatrix;
+uniform vec3 uEye;
+uniform int uLightCount;
+uniform vec3 uLightDirection[8];  // toward the light
+uniform vec3 uLightColour[8];
+uniform vec3 uAmbient;
+uniform vec4 uDiffuse;
+uniform vec3 uSpecular;
+uniform float uPower;
+uniform vec3 uEmissive;
+out vec4 vColour;
+void main() {
+  vec4 world = uModel * vec4(aPosition, 1.0);
+  gl_Position = uViewProjection * world;
+  vec3 n = normalize(uNormalMatrix * aNormal);
+  vec3 toEye = normalize(uEye - world.xyz);
+  vec3 colour = uEmissive + uAmbient * uDiffuse.rgb;
+  vec3 highlight = vec3(0.0);
+  for (int i = 0; i < uLightCount; ++i) {
+    float d = dot(n, uLightDirection[i]);
+    if (d > 0.0) {
+      colour += uDiffuse.rgb * uLightColour[i] * d;
+      if (uPower > 0.0) {
+        vec3 h = normalize(uLightDirection[i] + toEye);
+        highlight += uSpecular * uLightColour[i] * pow(max(dot(n, h), 0.0), uPower);
+      }
+    }
+  }
+  vColour = vec4(min(colour + highlight, vec3(1.0)), uDiffuse.a);
+}
+)";
+
+const char* const kMeshFragmentShader = R"(#version 330 core
+in vec4 vColour;
+out vec4 fragment;
+void main() { fragment = vColour; }
+)";
+
+// A rectangle over the whole viewport, from gl_VertexID alone.
+const char* const kBackgroundVertexShader = R"(#version 330 core
+out vec2 vUv;
+void main() {
+  vec2 corner = vec2(float(gl_VertexID & 1), float(gl_VertexID >> 1));
+  vUv = corner;
+  gl_Position = vec4(corner * 2.0 - 1.0, 0.0, 1.0);
+}
+)";
+
+const char* const kBackgroundFragmentShader = R"(#version 330 core
+in vec2 vUv;
+uniform sampler2D uImage;
+uniform int uUseImage;
+uniform vec3 uColour;
+out vec4 fragment;
+void main() {
+  fragment = uUseImage != 0 ? vec4(texture(uImage, vUv).rgb, 1.0) : vec4(uColour, 1.0);
+}
+)";
+
+Status CompileProgram(const std::string& operation, const char* vertexSource,
+                      const char* fragmentSource, GLuint& out) {
+  auto compile = [&](GLenum type, const char* source, GLuint& shader) -> Status {
+    shader = glCreateShader(type);
+    if (shader == 0) return Status::Fail(operation + ": cannot create an OpenGL shader");
+    glShaderSource(shader, 1, &source, nullptr);
+    glCompileShader(shader);
+    GLint ok = GL_FALSE;
+    glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
+    if (ok != GL_TRUE) {
+      char log[1024] = {};
+      glGetShaderInfoLog(shader, sizeof log, nullptr, log);
+      glDeleteShader(shader);
+      shader = 0;
+      return Status::Fail(operation + ": shader does not compile: " + log);
+    }
+    return Status::Ok();
+  };
+  GLuint vertex = 0, fragment = 0;
+  Status s = compile(GL_VERTEX_SHADER, vertexSource, vertex);
+  if (!s) return s;
+  s = compile(GL_FRAGMENT_SHADER, fragmentSource, fragment);
+  if (!s) {
+    glDeleteShader(vertex);
+    return s;
+  }
+  out = glCreateProgram();
+  if (out != 0) {
+    glAttachShader(out, vertex);
+    glAttachShader(out, fragment);
+    glLinkProgram(out);
+  }
+  glDeleteShader(vertex);
+  glDeleteShader(fragment);
+  if (out == 0) return Status::Fail(operation + ": cannot create an OpenGL program");
+  GLint linked = GL_FALSE;
+  glGetProgramiv(out, GL_LINK_STATUS, &linked);
+  if (linked != GL_TRUE) {
+    char log[1024] = {};
+    glGetProgramInfoLog(out, sizeof log, nullptr, log);
+    glDeleteProgram(out);
+    out = 0;
+    return Status::Fail(operation + ": shader program does not link: " + log);
+  }
+  return Status::Ok();
+}
+
+}  // namespace
+
+bool GlContext::MakeCurrent() {
+  return target_ != nullptr && target_->MakeContextCurrent();
+}
+
+Status GlContext::Create(const std::string& operation, int width, int height) {
+  if (!MakeCurrent()) {
+    return Status::Fail(operation + ": the view target has no OpenGL context to make current");
+  }
+  width_ = width;
+  height_ = height;
+  while (glGetError() != GL_NO_ERROR) {
+  }
+  glGenTextures(1, &picture_);
+  glBindTexture(GL_TEXTURE_2D, picture_);
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+  glBindTexture(GL_TEXTURE_2D, 0);
+  glGenRenderbuffers(1, &depth_);
+  glBindRenderbuffer(GL_RENDERBUFFER, depth_);
+  glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, width, height);
+  glBindRenderbuffer(GL_RENDERBUFFER, 0);
+  glGenFramebuffers(1, &framebuffer_);
+  glBindFramebuffer(GL_FRAMEBUFFER, framebuffer_);
+  glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, picture_, 0);
+  glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, depth_);
+  const GLenum complete = glCheckFramebufferStatus(GL_FRAMEBUFFER);
+  if (complete == GL_FRAMEBUFFER_COMPLETE) {
+    // A new device's picture starts black.
+    glDisable(GL_SCISSOR_TEST);
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    glDepthMask(GL_TRUE);
+    glViewport(0, 0, width, height);
+    glClearColor(0, 0, 0, 1);
+    glClearDepth(1.0);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  }
+  glBindFramebuffer(GL_FRAMEBUFFER, 0);
+  if (complete != GL_FRAMEBUFFER_COMPLETE || glGetError() != GL_NO_ERROR) {
+    return Status::Fail(operation + ": cannot make a " + std::to_string(width) + " x " +
+                        std::to_string(height) + " OpenGL picture for the device");
+  }
+  glGenVertexArrays(1, &emptyVertexArray_);
+
+  Status s = CompileProgram(operation, kMeshVertexShader, kMeshFragmentShader, mesh_.program);
+  if (!s) return s;
+  const GLuint m = mesh_.program;
+  mesh_.model = glGetUniformLocation(m, "uModel");
+  mesh_.viewProjection = glGetUniformLocation(m, "uViewProjection");
+  mesh_.normalMatrix = glGetUniformLocation(m, "uNormalMatrix");
+  mesh_.eye = glGetUniformLocation(m, "uEye");
+  mesh_.lightCount = glGetUniformLocation(m, "uLightCount");
+  mesh_.lightDirection = glGetUniformLocation(m, "uLightDirection");
+  mesh_.lightColour = glGetUniformLocation(m, "uLightColour");
+  mesh_.ambient = glGetUniformLocation(m, "uAmbient");
+  mesh_.diffuse = glGetUniformLocation(m, "uDiffuse");
+  mesh_.specular = glGetUniformLocation(m, "uSpecular");
+  mesh_.power = glGetUniformLocation(m, "uPower");
+  mesh_.emissive = glGetUniformLocation(m, "uEmissive");
+  s = CompileProgram(operation, kBackgroundVertexShader, kBackgroundFragmentShader,
+                     background_.program);
+  if (!s) return s;
+  background_.image = glGetUniformLocation(background_.program, "uImage");
+  background_.useImage = glGetUniformLocation(background_.program, "uUseImage");
+  background_.colour = glGetUniformLocation(background_.program, "uColour");
+  static_assert(kMaxLights == 8, "the shader's light arrays hold 8");
+  return Status::Ok();
+}
+
+void GlContext::DeleteReleased() {
+  if (!releasedBuffers_.empty()) {
+    glDeleteBuffers(static_cast<GLsizei>(releasedBuffers_.size()), releasedBuffers_.data());
+  }
+  if (!releasedVertexArrays_.empty()) {
+    glDeleteVertexArrays(static_cast<GLsizei>(releasedVertexArrays_.size()),
+                         releasedVertexArrays_.data());
+  }
+  if (!releasedTextures_.empty()) {
+    glDeleteTextures(static_cast<GLsizei>(releasedTextures_.size()), releasedTextures_.data());
+  }
+  releasedBuffers_.clear();
+  releasedVertexArrays_.clear();
+  releasedTextures_.clear();
+}
+
+GlContext::~GlContext() {
+  if (!MakeCurrent()) return;  // the context is gone, and its objects with it
+  DeleteReleased();
+  if (mesh_.program != 0) glDeleteProgram(mesh_.program);
+  if (background_.program != 0) glDeleteProgram(background_.program);
+  if (emptyVertexArray_ != 0) glDeleteVertexArrays(1, &emptyVertexArray_);
+  if (framebuffer_ != 0) glDeleteFramebuffers(1, &framebuffer_);
+  if (depth_ != 0) glDeleteRenderbuffers(1, &depth_);
+  if (picture_ != 0) glDeleteTextures(1, &picture_);
+}
+
+GpuMesh::~GpuMesh() {
+  if (!owner) return;
+  if (vertices != 0) owner->ReleaseBuffer(vertices);
+  if (indices != 0) owner->ReleaseBuffer(indices);
+  if (vertexArray != 0) owner->ReleaseVertexArray(vertexArray);
+}
+
+GpuTexture::~GpuTexture() {
+  if (owner && name != 0) owner->ReleaseTexture(name);
+}
+
+Status UploadMesh(const std::shared_ptr<GlContext>& owner, const XMesh& mesh,
+                  std::shared_ptr<GpuMesh>& out) {
+  auto gpu = std::make_shared<GpuMesh>();
+  gpu->owner = owner;
+  std::vector<float> vertices;
+  std::vector<std::uint32_t> indices;
+  for (const XMeshPart& part : mesh.parts) {
+    const auto base = static_cast<std::uint32_t>(vertices.size() / 6);
+    for (std::size_t v = 0; v < part.positions.size(); ++v) {
+      const Vec3 p = part.positions[v], n = part.normals[v];
+      vertices.insert(vertices.end(), {p.x, p.y, p.z, n.x, n.y, n.z});
+    }
+    GpuMesh::Part range;
+    range.material = part.material;
+    range.offset = indices.size() * sizeof(std::uint32_t);
+    range.count = static_cast<GLsizei>(part.indices.size());
+    for (std::uint32_t index : part.indices)
+      indices.push_back(base + index);
+    gpu->parts.push_back(range);
+  }
+  Vec3 low{INFINITY, INFINITY, INFINITY}, high{-INFINITY, -INFINITY, -INFINITY};
+  for (std::size_t v = 0; v < vertices.size(); v += 6) {
+    low = {std::min(low.x, vertices[v]), std::min(low.y, vertices[v + 1]),
+           std::min(low.z, vertices[v + 2])};
+    high = {std::max(high.x, vertices[v]), std::max(high.y, vertices[v + 1]),
+            std::max(high.z, vertices[v + 2])};
+  }
+  if (!vertices.empty()) {
+    gpu->centre = (low + high) * 0.5f;
+    for (std::size_t v = 0; v < vertices.size(); v += 6) {
+      const Vec3 p{vertices[v], vertices[v + 1], vertices[v + 2]};
+      gpu->radius = std::max(gpu->radius, Length(p - gpu->centre));
+    }
+  }
+  while (glGetError() != GL_NO_ERROR) {
+  }
+  glGenVertexArrays(1, &gpu->vertexArray);
+  glGenBuffers(1, &gpu->vertices);
+  glGenBuffers(1, &gpu->indices);
+  glBindVertexArray(gpu->vertexArray);
+  glBindBuffer(GL_ARRAY_BUFFER, gpu->vertices);
+  glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(vertices.size() * sizeof(float)),
+               vertices.data(), GL_STATIC_DRAW);
+  glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, gpu->indices);
+  glBufferData(GL_ELEMENT_ARRAY_BUFFER,
+               static_cast<GLsizeiptr>(indices.size() * sizeof(std::uint32_t)), indices.data(),
+               GL_STATIC_DRAW);
+  glEnableVertexAttribArray(0);
+  glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, 6 * sizeof(float), nullptr);
+  glEnableVertexAttribArray(1);
+  glVertexAttribPointer(1, 3, GL_FLOAT, GL_FALSE, 6 * sizeof(float),
+                        reinterpret_cast<const void*>(3 * sizeof(float)));
+  glBindVertexArray(0);
+  glBindBuffer(GL_ARRAY_BUFFER, 0);
+  if (glGetError() != GL_NO_ERROR || gpu->vertexArray == 0 || gpu->vertices == 0 ||
+      gpu->indices == 0) {
+    return Status::Fail("cannot make the OpenGL buffers of a mesh");
+  }
+  out = std::move(gpu);
+  return Status::Ok();
+}
+
+Status UploadTexture(const std::shared_ptr<GlContext>& owner, const RgbaImage& image,
+                     std::shared_ptr<GpuTexture>& out) {
+  auto gpu = std::make_shared<GpuTexture>();
+  gpu->owner = owner;
+  while (glGetError() != GL_NO_ERROR) {
+  }
+  glGenTextures(1, &gpu->name);
+  glBindTexture(GL_TEXTURE_2D, gpu->name);
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+  glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, image.width, image.height, 0, GL_RGBA, GL_UNSIGNED_BYTE,
+               image.pixels.data());
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+  glBindTexture(GL_TEXTURE_2D, 0);
+  if (glGetError() != GL_NO_ERROR || gpu->name == 0) {
+    return Status::Fail("cannot make an OpenGL texture of " + std::to_string(image.width) + " x " +
+                        std::to_string(image.height));
+  }
+  out = std::move(gpu);
+  return Status::Ok();
+}
+
+}  // namespace skyrings::gl

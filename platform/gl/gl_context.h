@@ -1,0 +1,98 @@
+#pragma once
+// The OpenGL objects of one device: its picture and depth buffers, its shader programs, and the
+// names of meshes and textures waiting to be deleted the next time its context is current.
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#define GL_GLEXT_PROTOTYPES 1
+#include <GL/glcorearb.h>
+
+#include "platform/gl/bmp_file.h"
+#include "platform/gl/x_file.h"
+#include "shell/status.h"
+
+namespace skyrings {
+class ViewTarget;
+}
+
+namespace skyrings::gl {
+
+class GlContext {
+ public:
+  explicit GlContext(ViewTarget* target) : target_(target) {}
+  ~GlContext();
+  GlContext(const GlContext&) = delete;
+  GlContext& operator=(const GlContext&) = delete;
+
+  // Makes the context current and creates the device's buffers of `width` x `height` and its
+  // programs; failures start with `operation`.
+  Status Create(const std::string& operation, int width, int height);
+  bool MakeCurrent();
+  // Deletes the names handed back by released meshes and textures (context current).
+  void DeleteReleased();
+
+  void ReleaseBuffer(GLuint name) { releasedBuffers_.push_back(name); }
+  void ReleaseVertexArray(GLuint name) { releasedVertexArrays_.push_back(name); }
+  void ReleaseTexture(GLuint name) { releasedTextures_.push_back(name); }
+
+  ViewTarget* target() const { return target_; }
+  int width() const { return width_; }
+  int height() const { return height_; }
+  GLuint framebuffer() const { return framebuffer_; }
+  GLuint picture() const { return picture_; }
+  GLuint emptyVertexArray() const { return emptyVertexArray_; }
+
+  struct MeshProgram {
+    GLuint program = 0;
+    GLint model = -1, viewProjection = -1, normalMatrix = -1, eye = -1;
+    GLint lightCount = -1, lightDirection = -1, lightColour = -1, ambient = -1;
+    GLint diffuse = -1, specular = -1, power = -1, emissive = -1;
+  };
+  struct BackgroundProgram {
+    GLuint program = 0;
+    GLint image = -1, useImage = -1, colour = -1;
+  };
+  const MeshProgram& mesh() const { return mesh_; }
+  const BackgroundProgram& background() const { return background_; }
+
+ private:
+  ViewTarget* target_;
+  int width_ = 0, height_ = 0;
+  GLuint framebuffer_ = 0, picture_ = 0, depth_ = 0, emptyVertexArray_ = 0;
+  MeshProgram mesh_;
+  BackgroundProgram background_;
+  std::vector<GLuint> releasedBuffers_, releasedVertexArrays_, releasedTextures_;
+};
+
+// A mesh's vertex and index buffers in one context.
+struct GpuMesh {
+  struct Part {
+    XMaterial material;
+    GLsizei count = 0;       // indices
+    std::size_t offset = 0;  // bytes into the index buffer
+  };
+  std::shared_ptr<GlContext> owner;
+  GLuint vertexArray = 0, vertices = 0, indices = 0;
+  std::vector<Part> parts;
+  // A sphere around every vertex, in the mesh's own coordinates.
+  Vec3 centre;
+  float radius = 0;
+  ~GpuMesh();
+};
+
+// Uploads `mesh`; the caller made the owner's context current.
+Status UploadMesh(const std::shared_ptr<GlContext>& owner, const XMesh& mesh,
+                  std::shared_ptr<GpuMesh>& out);
+
+struct GpuTexture {
+  std::shared_ptr<GlContext> owner;
+  GLuint name = 0;
+  ~GpuTexture();
+};
+
+Status UploadTexture(const std::shared_ptr<GlContext>& owner, const RgbaImage& image,
+                     std::shared_ptr<GpuTexture>& out);
+
+}  // namespace skyrings::gl

@@ -1,0 +1,21 @@
+#pragma once
+// The retained-mode 3D component over OpenGL 3.3 core: create one and hand it to the game.
+//
+//   std::unique_ptr<skyrings::Retained3D> renderer = std::make_unique<skyrings::GlRetained3D>();
+//
+// The device renders into a texture of its own and gives it to the clipper's ViewTarget on every
+// Update. All OpenGL work happens with the view target's context made current (through
+// ViewTarget::MakeContextCurrent), so the view target must outlive every object made from it.
+
+#include <memory>
+
+#include "render/retained3d.h"
+
+namespace skyrings {
+
+class GlRetained3D final : public Retained3D {
+ public:
+  Status DirectXCreate(std::shared_ptr<DirectX>& out) override;
+};
+
+}  // namespace skyrings

@@ -1,0 +1,502 @@
+#include "platform/gl/x_file.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <tuple>
+
+#include <assimp/material.h>
+#include <assimp/postprocess.h>
+#include <assimp/scene.h>
+#include <assimp/Importer.hpp>
+
+namespace skyrings::gl {
+
+namespace {
+
+Status Bad(const std::string& name, const std::string& what) {
+  return Status::Fail(name + ": " + what);
+}
+
+bool IsIdentStart(char c) {
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_';
+}
+bool IsIdentChar(char c) {
+  return IsIdentStart(c) || (c >= '0' && c <= '9') || c == '-';
+}
+bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
+
+// One open `{ ... }` while scanning.
+struct OpenObject {
+  std::string type;  // the template name before `{`, empty for a reference or anonymous object
+  int identifiers = 0;
+  int otherTokens = 0;
+  std::string lastIdentifier;
+  long firstInteger = -1;
+  std::string animatedFrame;  // Animation only
+  bool closed = true;         // Animation only
+};
+
+}  // namespace
+
+Status ScanXText(const std::string& name, std::string_view bytes, std::string& safeText,
+                 std::vector<XAnimationOptions>& animations) {
+  safeText.clear();
+  animations.clear();
+  if (bytes.empty()) return Bad(name, "empty file");
+  if (bytes.size() > kMaxXFileBytes) {
+    return Bad(name, "file too large (" + std::to_string(bytes.size()) + " bytes, at most " +
+                         std::to_string(kMaxXFileBytes) + ")");
+  }
+  if (bytes.size() < 16) return Bad(name, "truncated: too short for a .x header");
+  if (bytes.substr(0, 4) != "xof ") return Bad(name, "not a DirectX .x file (bad header)");
+  for (std::size_t i = 4; i < 8; ++i) {
+    if (!IsDigit(bytes[i])) return Bad(name, "not a DirectX .x file (bad version in header)");
+  }
+  const std::string_view format = bytes.substr(8, 4);
+  if (format == "bin ") return Bad(name, "binary .x files are not supported (text format only)");
+  if (format == "tzip" || format == "bzip") {
+    return Bad(name, "compressed .x files are not supported (text format only)");
+  }
+  if (format != "txt ") return Bad(name, "not a DirectX .x file (unknown format in header)");
+  const std::string_view floatSize = bytes.substr(12, 4);
+  if (floatSize != "0032" && floatSize != "0064") {
+    return Bad(name, "not a DirectX .x file (bad float size in header)");
+  }
+
+  safeText.reserve(bytes.size() + bytes.size() / 8);
+  safeText.append(bytes.substr(0, 16));
+  std::vector<OpenObject> open;
+  std::vector<std::string> pendingIdentifiers;  // identifiers since the last punctuation
+  std::size_t numbers = 0;
+  std::size_t i = 16;
+  const std::size_t n = bytes.size();
+  auto at = [&](std::size_t k) { return k < n ? bytes[k] : '\0'; };
+
+  while (i < n) {
+    const char c = bytes[i];
+    const std::size_t start = i;
+    if (c == ' ' || c == '\t' || c == '\r' || c == '\n') {
+      ++i;
+    } else if (c == '#' || (c == '/' && at(i + 1) == '/')) {
+      while (i < n && bytes[i] != '\n')
+        ++i;
+    } else if (c == '"') {
+      ++i;
+      while (i < n && bytes[i] != '"') {
+        if (static_cast<unsigned char>(bytes[i]) < 0x20 && bytes[i] != '\t') break;
+        ++i;
+      }
+      if (i >= n || bytes[i] != '"') return Bad(name, "malformed: unterminated string");
+      ++i;
+      if (!open.empty()) ++open.back().otherTokens;
+    } else if (c == '<') {
+      while (i < n && bytes[i] != '>') {
+        const char g = bytes[i];
+        if (i > start && !(IsDigit(g) || (g >= 'A' && g <= 'F') || (g >= 'a' && g <= 'f') ||
+                           g == '-' || g == ' ')) {
+          return Bad(name, "malformed: bad GUID at offset " + std::to_string(start));
+        }
+        ++i;
+      }
+      if (i >= n) return Bad(name, "truncated: unterminated GUID");
+      ++i;
+    } else if (c == '{') {
+      if (open.size() >= static_cast<std::size_t>(kMaxXNesting)) {
+        return Bad(name,
+                   "malformed: objects nested more than " + std::to_string(kMaxXNesting) + " deep");
+      }
+      OpenObject object;
+      if (!pendingIdentifiers.empty()) object.type = pendingIdentifiers.front();
+      if (!open.empty() && !object.type.empty()) ++open.back().otherTokens;
+      open.push_back(std::move(object));
+      pendingIdentifiers.clear();
+      ++i;
+    } else if (c == '}') {
+      if (open.empty()) return Bad(name, "malformed: '}' without '{'");
+      OpenObject closing = std::move(open.back());
+      open.pop_back();
+      if (!open.empty()) {
+        OpenObject& parent = open.back();
+        if (closing.type.empty() && closing.identifiers == 1 && closing.otherTokens == 0 &&
+            parent.type == "Animation" && parent.animatedFrame.empty()) {
+          parent.animatedFrame = closing.lastIdentifier;
+        }
+        if (closing.type == "AnimationOptions" && parent.type == "Animation") {
+          parent.closed = closing.firstInteger != 0;
+        }
+      }
+      if (closing.type == "Animation") {
+        animations.push_back({closing.animatedFrame, closing.closed});
+      }
+      pendingIdentifiers.clear();
+      ++i;
+    } else if (IsIdentStart(c)) {
+      while (i < n && (IsIdentChar(bytes[i]) || bytes[i] == '.'))
+        ++i;
+      std::string identifier(bytes.substr(start, i - start));
+      if (identifier.size() > 255) return Bad(name, "malformed: name longer than 255 characters");
+      if (!open.empty()) {
+        ++open.back().identifiers;
+        open.back().lastIdentifier = identifier;
+      }
+      pendingIdentifiers.push_back(std::move(identifier));
+    } else if (IsDigit(c) || c == '-' || c == '+' || c == '.') {
+      bool integer = true;
+      if (c == '-' || c == '+') ++i;
+      while (i < n && IsDigit(bytes[i]))
+        ++i;
+      if (at(i) == '.') {
+        integer = false;
+        ++i;
+        while (i < n && IsDigit(bytes[i]))
+          ++i;
+      }
+      if (at(i) == 'e' || at(i) == 'E') {
+        integer = false;
+        ++i;
+        if (at(i) == '-' || at(i) == '+') ++i;
+        while (i < n && IsDigit(bytes[i]))
+          ++i;
+      }
+      // Readers' spellings of not-a-number from some exporters.
+      if (at(i) == '#') return Bad(name, "malformed: number that is not finite");
+      const std::string_view token = bytes.substr(start, i - start);
+      std::size_t digits = 0;
+      for (char d : token)
+        digits += IsDigit(d) ? 1 : 0;
+      if (digits == 0) return Bad(name, "malformed: stray '" + std::string(token) + "'");
+      ++numbers;
+      if (!open.empty()) {
+        ++open.back().otherTokens;
+        if (open.back().firstInteger < 0 && integer && c != '-') {
+          open.back().firstInteger =
+              digits > 9 ? 1000000000L : std::atol(std::string(token).c_str());
+        }
+      }
+      if (integer && c == '-') {
+        // Only real numbers may be negative; the reader would take a negative count for a huge
+        // one, so negative integers are written as reals: a count there becomes a parse error.
+        safeText.append(token);
+        safeText.append(".0");
+        continue;
+      }
+      if (integer) {
+        // An element count can be no larger than what the rest of the file can hold (each
+        // element takes at least two bytes); an index refers to something already read.
+        const std::size_t remaining = n - i;
+        const std::size_t allowed = std::max({remaining / 2, numbers, std::size_t{65536}});
+        const std::string_view value = token[0] == '+' ? token.substr(1) : token;
+        if (value.size() > 9 ||
+            static_cast<std::size_t>(std::atol(std::string(value).c_str())) > allowed) {
+          return Bad(name, "malformed: count " + std::string(value) + " at offset " +
+                               std::to_string(start) + " is larger than the file can hold");
+        }
+      }
+    } else if (c == ';' || c == ',' || c == '[' || c == ']') {
+      pendingIdentifiers.clear();
+      if (!open.empty() && c != ';' && c != ',') ++open.back().otherTokens;
+      ++i;
+    } else {
+      char hex[8];
+      std::snprintf(hex, sizeof hex, "0x%02x",
+                    static_cast<unsigned>(static_cast<unsigned char>(c)));
+      return Bad(name, std::string("not a text .x file (unexpected byte ") + hex + " at offset " +
+                           std::to_string(start) + ")");
+    }
+    safeText.append(bytes.substr(start, i - start));
+  }
+  if (!open.empty())
+    return Bad(name, "truncated: " + std::to_string(open.size()) + " unclosed '{'");
+  return Status::Ok();
+}
+
+namespace {
+
+bool Finite(const aiVector3D& v) {
+  return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
+}
+
+Mat4 FromAssimp(const aiMatrix4x4& a) {
+  Mat4 m;
+  for (int r = 0; r < 4; ++r) {
+    for (int c = 0; c < 4; ++c)
+      m.at(r, c) = a[static_cast<unsigned>(r)][static_cast<unsigned>(c)];
+  }
+  return m;
+}
+
+XMaterial ReadMaterial(const aiMaterial* material) {
+  XMaterial out;
+  aiString materialName;
+  material->Get(AI_MATKEY_NAME, materialName);
+  // The reader's stand-in for a mesh without materials has no name: such meshes are white.
+  if (materialName.length == 0) return out;
+  aiColor4D diffuse(1, 1, 1, 1);
+  if (material->Get(AI_MATKEY_COLOR_DIFFUSE, diffuse) == aiReturn_SUCCESS) {
+    out.diffuse[0] = diffuse.r;
+    out.diffuse[1] = diffuse.g;
+    out.diffuse[2] = diffuse.b;
+    out.diffuse[3] = diffuse.a;
+  }
+  float power = 0;
+  if (material->Get(AI_MATKEY_SHININESS, power) == aiReturn_SUCCESS) out.power = power;
+  aiColor4D specular(0, 0, 0, 1);
+  if (material->Get(AI_MATKEY_COLOR_SPECULAR, specular) == aiReturn_SUCCESS) {
+    out.specular[0] = specular.r;
+    out.specular[1] = specular.g;
+    out.specular[2] = specular.b;
+  }
+  aiColor4D emissive(0, 0, 0, 1);
+  if (material->Get(AI_MATKEY_COLOR_EMISSIVE, emissive) == aiReturn_SUCCESS) {
+    out.emissive[0] = emissive.r;
+    out.emissive[1] = emissive.g;
+    out.emissive[2] = emissive.b;
+  }
+  // Colours are clamped to what the lighting can use; a non-finite one is black.
+  auto clamp = [](float& v) { v = std::isfinite(v) ? std::clamp(v, 0.0f, 1.0f) : 0.0f; };
+  for (float& v : out.diffuse)
+    clamp(v);
+  for (float& v : out.specular)
+    clamp(v);
+  for (float& v : out.emissive)
+    clamp(v);
+  out.power = std::isfinite(out.power) ? std::clamp(out.power, 0.0f, 1000.0f) : 0.0f;
+  return out;
+}
+
+Status ReadPart(const std::string& name, const aiScene& scene, const aiMesh& mesh,
+                std::size_t& totalVertices, XMeshPart& part) {
+  if (mesh.mNumVertices == 0 || mesh.mVertices == nullptr) return Status::Ok();
+  totalVertices += mesh.mNumVertices;
+  if (totalVertices > kMaxXVertices) {
+    return Bad(name, "malformed: more than " + std::to_string(kMaxXVertices) + " vertices");
+  }
+  if (mesh.mMaterialIndex >= scene.mNumMaterials) {
+    return Bad(name, "malformed: material index out of range");
+  }
+  part.material = ReadMaterial(scene.mMaterials[mesh.mMaterialIndex]);
+  part.positions.resize(mesh.mNumVertices);
+  part.normals.assign(mesh.mNumVertices, Vec3{});
+  for (unsigned v = 0; v < mesh.mNumVertices; ++v) {
+    const aiVector3D& p = mesh.mVertices[v];
+    if (!Finite(p)) return Bad(name, "malformed: vertex " + std::to_string(v) + " is not finite");
+    part.positions[v] = {p.x, p.y, p.z};
+  }
+  for (unsigned f = 0; f < mesh.mNumFaces; ++f) {
+    const aiFace& face = mesh.mFaces[f];
+    // The reader drops indices past the vertex list, leaving lines or points behind.
+    if (face.mNumIndices < 3 || face.mIndices == nullptr) {
+      return Bad(name, "malformed: face " + std::to_string(f) +
+                           " has a vertex index out of range or fewer than 3 vertices");
+    }
+    for (unsigned k = 0; k < face.mNumIndices; ++k) {
+      if (face.mIndices[k] >= mesh.mNumVertices) {
+        return Bad(name, "malformed: face " + std::to_string(f) + " uses vertex " +
+                             std::to_string(face.mIndices[k]) + " of " +
+                             std::to_string(mesh.mNumVertices));
+      }
+    }
+    for (unsigned k = 1; k + 1 < face.mNumIndices; ++k) {
+      part.indices.push_back(face.mIndices[0]);
+      part.indices.push_back(face.mIndices[k]);
+      part.indices.push_back(face.mIndices[k + 1]);
+    }
+  }
+  // Normals from the file where it has usable ones, else smooth ones: the sum of the faces
+  // around each point (vertices at the same place share it, as the reader gives every face
+  // corner a vertex of its own).
+  std::map<std::tuple<float, float, float>, Vec3> atPoint;
+  std::vector<Vec3> faceSum(mesh.mNumVertices);
+  for (std::size_t t = 0; t + 2 < part.indices.size(); t += 3) {
+    const Vec3 a = part.positions[part.indices[t]];
+    const Vec3 b = part.positions[part.indices[t + 1]];
+    const Vec3 c = part.positions[part.indices[t + 2]];
+    // Clockwise from the front in left-handed coordinates: (b - a) x (c - a) faces the viewer.
+    const Vec3 normal = Cross(b - a, c - a);
+    for (const Vec3& p : {a, b, c}) {
+      Vec3& s = atPoint[{p.x, p.y, p.z}];
+      s = s + normal;
+    }
+  }
+  for (unsigned v = 0; v < mesh.mNumVertices; ++v) {
+    const Vec3 p = part.positions[v];
+    const auto found = atPoint.find({p.x, p.y, p.z});
+    if (found != atPoint.end()) faceSum[v] = found->second;
+  }
+  for (unsigned v = 0; v < mesh.mNumVertices; ++v) {
+    Vec3 normal = faceSum[v];
+    if (mesh.mNormals != nullptr && Finite(mesh.mNormals[v])) {
+      normal = {mesh.mNormals[v].x, mesh.mNormals[v].y, mesh.mNormals[v].z};
+    }
+    float len = Length(normal);
+    if (!(len > 1e-20f) || !std::isfinite(len)) {
+      normal = faceSum[v];
+      len = Length(normal);
+    }
+    part.normals[v] = (len > 1e-20f && std::isfinite(len)) ? normal * (1 / len) : Vec3{0, 0, -1};
+  }
+  return Status::Ok();
+}
+
+template <typename T, typename AiKey, typename Convert>
+Status ReadKeys(const std::string& name, const AiKey* keys, unsigned count, const char* kind,
+                Convert convert, std::vector<XKey<T>>& out) {
+  if (count > kMaxXVertices) return Bad(name, std::string("malformed: too many ") + kind + " keys");
+  for (unsigned k = 0; k < count && keys != nullptr; ++k) {
+    XKey<T> key;
+    key.time = static_cast<float>(keys[k].mTime);
+    if (!std::isfinite(key.time)) {
+      return Bad(name, std::string("malformed: ") + kind + " key time is not finite");
+    }
+    if (!convert(keys[k].mValue, key.value)) {
+      return Bad(
+          name, std::string("malformed: ") + kind + " key " + std::to_string(k) + " is not usable");
+    }
+    out.push_back(key);
+  }
+  std::stable_sort(out.begin(), out.end(),
+                   [](const XKey<T>& a, const XKey<T>& b) { return a.time < b.time; });
+  return Status::Ok();
+}
+
+Status Convert(const std::string& name, const aiScene& scene,
+               const std::vector<XAnimationOptions>& options, XScene& out) {
+  out = XScene{};
+  if (scene.mRootNode == nullptr) return Bad(name, "malformed: no frames or meshes");
+  std::size_t totalVertices = 0;
+  // Depth first, in file order, parents before children.
+  std::vector<std::pair<const aiNode*, int>> stack{{scene.mRootNode, -1}};
+  while (!stack.empty()) {
+    auto [node, parent] = stack.back();
+    stack.pop_back();
+    if (out.frames.size() > 100000) return Bad(name, "malformed: too many frames");
+    XFrame frame;
+    frame.name = node->mName.C_Str();
+    frame.parent = parent;
+    frame.transform = FromAssimp(node->mTransformation);
+    for (float v : frame.transform.m) {
+      if (!std::isfinite(v)) return Bad(name, "malformed: frame '" + frame.name + "' matrix");
+    }
+    if (node->mNumMeshes > 0) {
+      XMesh mesh;
+      for (unsigned k = 0; k < node->mNumMeshes; ++k) {
+        if (node->mMeshes[k] >= scene.mNumMeshes) return Bad(name, "malformed: mesh index");
+        XMeshPart part;
+        Status s = ReadPart(name, scene, *scene.mMeshes[node->mMeshes[k]], totalVertices, part);
+        if (!s) return s;
+        if (!part.indices.empty()) mesh.parts.push_back(std::move(part));
+      }
+      if (!mesh.parts.empty()) frame.meshes.push_back(std::move(mesh));
+    }
+    const int index = static_cast<int>(out.frames.size());
+    out.frames.push_back(std::move(frame));
+    for (unsigned k = node->mNumChildren; k-- > 0;) {
+      if (node->mChildren[k] != nullptr) stack.push_back({node->mChildren[k], index});
+    }
+  }
+
+  if (scene.mNumAnimations > 0 && scene.mAnimations[0] != nullptr) {
+    const aiAnimation& animation = *scene.mAnimations[0];
+    for (unsigned c = 0; c < animation.mNumChannels; ++c) {
+      const aiNodeAnim* channel = animation.mChannels[c];
+      if (channel == nullptr) continue;
+      XChannel x;
+      const std::string frameName = channel->mNodeName.C_Str();
+      for (std::size_t f = 0; f < out.frames.size(); ++f) {
+        if (out.frames[f].name == frameName) {
+          x.frame = static_cast<int>(f);
+          break;
+        }
+      }
+      if (x.frame < 0) continue;  // keys for a frame the file does not have
+      for (const XAnimationOptions& o : options) {
+        if (o.frame == frameName) x.closed = o.closed;
+      }
+      auto vec = [](const aiVector3D& v, Vec3& r) {
+        r = {v.x, v.y, v.z};
+        return Finite(v);
+      };
+      auto quat = [](const aiQuaternion& q, Quat& r) {
+        r = {q.w, q.x, q.y, q.z};
+        const float len = std::sqrt(q.w * q.w + q.x * q.x + q.y * q.y + q.z * q.z);
+        if (!(len > 1e-12f) || !std::isfinite(len)) return false;
+        r = {q.w / len, q.x / len, q.y / len, q.z / len};
+        return true;
+      };
+      Status s = ReadKeys(name, channel->mPositionKeys, channel->mNumPositionKeys, "position", vec,
+                          x.positions);
+      if (s)
+        s = ReadKeys(name, channel->mRotationKeys, channel->mNumRotationKeys, "rotation", quat,
+                     x.rotations);
+      if (s)
+        s = ReadKeys(name, channel->mScalingKeys, channel->mNumScalingKeys, "scale", vec, x.scales);
+      if (!s) return s;
+      out.channels.push_back(std::move(x));
+    }
+  }
+  return Status::Ok();
+}
+
+}  // namespace
+
+const XMesh* XScene::FirstMesh() const {
+  for (const XFrame& frame : frames) {
+    if (!frame.meshes.empty()) return &frame.meshes.front();
+  }
+  return nullptr;
+}
+
+Status ReadXBuffer(const std::string& name, std::string_view bytes, XScene& out) {
+  std::string safeText;
+  std::vector<XAnimationOptions> options;
+  Status scanned = ScanXText(name, bytes, safeText, options);
+  if (!scanned) return scanned;
+  Assimp::Importer importer;
+  const aiScene* scene = nullptr;
+  try {
+    scene = importer.ReadFileFromMemory(
+        safeText.data(), safeText.size(),
+        aiProcess_ConvertToLeftHanded | aiProcess_Triangulate | aiProcess_JoinIdenticalVertices,
+        "x");
+  } catch (const std::exception& e) {
+    return Bad(name, std::string("malformed .x file (") + e.what() + ")");
+  }
+  if (scene == nullptr) {
+    std::string why = importer.GetErrorString();
+    if (why.empty()) why = "unreadable";
+    return Bad(name, "malformed .x file (" + why + ")");
+  }
+  return Convert(name, *scene, options, out);
+}
+
+Status ReadXFile(const std::string& path, XScene& out) {
+  std::error_code ec;
+  if (std::filesystem::is_directory(path, ec)) return Bad(path, "is a folder, not a file");
+  std::ifstream file(path, std::ios::binary);
+  if (!file) {
+    const int error = errno;
+    if (error == ENOENT) return Bad(path, "no such file");
+    return Bad(path, std::string("cannot open (") + std::strerror(error) + ")");
+  }
+  file.seekg(0, std::ios::end);
+  const std::streamoff size = file.tellg();
+  if (size < 0) return Bad(path, "cannot read (not a regular file)");
+  if (static_cast<std::size_t>(size) > kMaxXFileBytes) {
+    return Bad(path, "file too large (" + std::to_string(size) + " bytes, at most " +
+                         std::to_string(kMaxXFileBytes) + ")");
+  }
+  std::string bytes(static_cast<std::size_t>(size), '\0');
+  file.seekg(0);
+  if (!file.read(bytes.data(), size)) return Bad(path, "cannot read");
+  return ReadXBuffer(path, bytes, out);
+}
+
+}  // namespace skyrings::gl

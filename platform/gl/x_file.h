@@ -1,0 +1,87 @@
+#pragma once
+// Reading DirectX `.x` files (text format) into CPU-side meshes, frames and animation keys.
+//
+// Nothing here touches OpenGL, so the whole path from file bytes to checked data can be driven
+// without a graphics context. Every failure names the file and what is wrong with it.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/gl/xmath.h"
+#include "shell/status.h"
+
+namespace skyrings::gl {
+
+struct XMaterial {
+  float diffuse[4] = {1, 1, 1, 1};  // the face colour, RGBA
+  float power = 0;                  // specular exponent
+  float specular[3] = {0, 0, 0};
+  float emissive[3] = {0, 0, 0};
+};
+
+// Triangles of one material.
+struct XMeshPart {
+  XMaterial material;
+  std::vector<Vec3> positions;
+  std::vector<Vec3> normals;           // one per position, unit length
+  std::vector<std::uint32_t> indices;  // three per triangle, clockwise seen from the front
+};
+
+struct XMesh {
+  std::vector<XMeshPart> parts;
+};
+
+struct XFrame {
+  std::string name;
+  int parent = -1;  // index into XScene::frames; -1 for the root
+  Mat4 transform;   // relative to the parent
+  std::vector<XMesh> meshes;
+};
+
+template <typename T>
+struct XKey {
+  float time = 0;
+  T value{};
+};
+
+// The keys that move one frame.
+struct XChannel {
+  int frame = -1;      // index into XScene::frames
+  bool closed = true;  // closed animations wrap over their key range, open ones clamp
+  std::vector<XKey<Vec3>> positions;
+  std::vector<XKey<Quat>> rotations;  // rotations as RotationMatrix() takes them
+  std::vector<XKey<Vec3>> scales;
+};
+
+struct XScene {
+  std::vector<XFrame> frames;  // frames[0] is the root; parents come before their children
+  std::vector<XChannel> channels;
+  // The first mesh in the file (in frame order).
+  const XMesh* FirstMesh() const;
+};
+
+// Limits on what a file may ask for.
+inline constexpr std::size_t kMaxXFileBytes = 8u << 20;
+inline constexpr std::size_t kMaxXVertices = 1u << 20;
+inline constexpr int kMaxXNesting = 48;
+
+// Reads and checks a text `.x` file.
+Status ReadXFile(const std::string& path, XScene& out);
+// The same from bytes in memory; `name` is used in messages.
+Status ReadXBuffer(const std::string& name, std::string_view bytes, XScene& out);
+
+// What the text scan learns about an animation: the frame it moves and whether it is closed.
+struct XAnimationOptions {
+  std::string frame;
+  bool closed = true;
+};
+
+// Checks the header and every token of a text `.x` file and writes the text assimp may safely
+// read to `safeText` (a count that could make the reader allocate more than the file holds is
+// refused). `operation` and `name` prefix the failure message.
+Status ScanXText(const std::string& name, std::string_view bytes, std::string& safeText,
+                 std::vector<XAnimationOptions>& animations);
+
+}  // namespace skyrings::gl

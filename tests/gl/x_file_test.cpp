@@ -1,0 +1,256 @@
+// Reading .x files without OpenGL: what the fixtures hold, how their keys pose the frames, and
+// how every kind of bad file is refused with a message naming it.
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <random>
+
+#include "platform/gl/animation.h"
+#include "platform/gl/gl_objects.h"
+#include "platform/gl/x_file.h"
+#include "tests/gl/gl_test_util.h"
+
+namespace skyrings::gl {
+namespace {
+
+using test::Fixture;
+
+void ExpectVec(Vec3 actual, Vec3 expected, const std::string& what, float tolerance = 1e-3f) {
+  EXPECT_NEAR(actual.x, expected.x, tolerance) << what;
+  EXPECT_NEAR(actual.y, expected.y, tolerance) << what;
+  EXPECT_NEAR(actual.z, expected.z, tolerance) << what;
+}
+
+TEST(XFile, ReadsMeshesMaterialsAndFramesInTheFilesOwnCoordinates) {
+  XScene scene;
+  ASSERT_OK(ReadXFile(Fixture("flap_closed.x"), scene));
+  ASSERT_EQ(scene.frames.size(), 2u);
+  EXPECT_EQ(scene.frames[0].name, "Body");
+  EXPECT_EQ(scene.frames[1].name, "Wing");
+  EXPECT_EQ(scene.frames[1].parent, 0);
+  // The matrix's last row in the file is the translation.
+  ExpectVec(scene.frames[1].transform.Origin(), {0, 30, 0}, "wing offset");
+
+  const XMesh* body = scene.FirstMesh();
+  ASSERT_NE(body, nullptr);
+  ASSERT_EQ(body->parts.size(), 1u);
+  const XMeshPart& part = body->parts[0];
+  EXPECT_EQ(part.indices.size(), 36u) << "six quads, two triangles each";
+  EXPECT_FLOAT_EQ(part.material.diffuse[0], 1.0f);
+  const XMeshPart& wing = scene.frames[1].meshes.at(0).parts.at(0);
+  EXPECT_FLOAT_EQ(wing.material.emissive[0], 1.0f);
+  EXPECT_FLOAT_EQ(wing.material.diffuse[1], 0.0f);
+
+  // Faces stay clockwise seen from the front, and normals from the file point out of the front.
+  for (std::size_t t = 0; t < part.indices.size(); t += 3) {
+    const Vec3 a = part.positions[part.indices[t]];
+    const Vec3 b = part.positions[part.indices[t + 1]];
+    const Vec3 c = part.positions[part.indices[t + 2]];
+    const Vec3 front = Cross(b - a, c - a);
+    const Vec3 centre = (a + b + c) * (1.0f / 3);
+    EXPECT_GT(Dot(front, centre), 0) << "triangle " << t / 3 << " faces out of the cube";
+    EXPECT_GT(Dot(part.normals[part.indices[t]], front), 0) << "normal of triangle " << t / 3;
+  }
+}
+
+TEST(XFile, MeshWithoutMaterialIsWhiteAndGetsNormals) {
+  const std::string path = ::testing::TempDir() + "bare.x";
+  std::ofstream(path) << "xof 0302txt 0032\nMesh { 3; 0.0;0.0;0.0;, 0.0;1.0;0.0;, 1.0;0.0;0.0;;"
+                         " 1; 3;0,1,2;; }\n";
+  XScene scene;
+  ASSERT_OK(ReadXFile(path, scene));
+  const XMesh* mesh = scene.FirstMesh();
+  ASSERT_NE(mesh, nullptr);
+  const XMeshPart& part = mesh->parts.at(0);
+  for (float c : part.material.diffuse)
+    EXPECT_FLOAT_EQ(c, 1.0f);
+  for (const Vec3& n : part.normals)
+    ExpectVec(n, {0, 0, -1}, "normal toward the front (-z)");
+
+  // Two faces folded along a shared edge share smooth normals there.
+  std::ofstream(path) << "xof 0302txt 0032\nMesh { 4; -1.0;0.0;-1.0;, 0.0;1.0;0.0;, 0.0;-1.0;0.0;,"
+                         " 1.0;0.0;-1.0;; 2; 3;0,1,2;, 3;2,1,3;; }\n";
+  ASSERT_OK(ReadXFile(path, scene));
+  const XMeshPart& roof = scene.FirstMesh()->parts.at(0);
+  int onEdge = 0;
+  for (std::size_t v = 0; v < roof.positions.size(); ++v) {
+    if (roof.positions[v].x == 0) {
+      ExpectVec(roof.normals[v], {0, 0, -1}, "shared edge");
+      ++onEdge;
+    } else {
+      EXPECT_NEAR(std::fabs(roof.normals[v].x), std::sqrt(0.5f), 1e-3f) << "outer corner";
+    }
+  }
+  EXPECT_GE(onEdge, 2);
+}
+
+TEST(XFile, MeshBuilderNeedsAMeshInTheFile) {
+  const std::string path = ::testing::TempDir() + "frames_only.x";
+  std::ofstream(path) << "xof 0302txt 0032\nFrame Empty { }\n";
+  GlMeshBuilder mesh;
+  EXPECT_EQ(mesh.LoadFromFile(path).error(), "LoadFromFile: " + path + ": no mesh in the file");
+}
+
+TEST(Animation, KeysPoseTheFrameAndClosedAnimationsWrap) {
+  XScene scene;
+  ASSERT_OK(ReadXFile(Fixture("flap_closed.x"), scene));
+  ASSERT_EQ(scene.channels.size(), 1u);
+  const XChannel& channel = scene.channels[0];
+  EXPECT_EQ(channel.frame, 0);
+  EXPECT_TRUE(channel.closed);
+  const Mat4 base = scene.frames[0].transform;
+
+  Mat4 pose = PoseAt(channel, 0, base);
+  ExpectVec(pose.Origin(), {0, 0, 0}, "t=0 position");
+  ExpectVec(pose.Column(0), {1, 0, 0}, "t=0 x axis");
+  // The key at 10 is a quarter turn about y that takes the frame's x axis to +z.
+  pose = PoseAt(channel, 10, base);
+  ExpectVec(pose.Origin(), {100, 0, 0}, "t=10 position");
+  ExpectVec(pose.Column(0), {0, 0, 1}, "t=10 x axis");
+  ExpectVec(pose.Column(2), {-1, 0, 0}, "t=10 z axis");
+  // Half way: linear position, spherical rotation (an eighth turn).
+  pose = PoseAt(channel, 5, base);
+  const float h = std::sqrt(0.5f);
+  ExpectVec(pose.Origin(), {50, 0, 0}, "t=5 position");
+  ExpectVec(pose.Column(0), {h, 0, h}, "t=5 x axis");
+  // Keys run 0..20 as one cycle: 25 is 5 again, and -5 is 15.
+  ExpectVec(PoseAt(channel, 25, base).Origin(), {50, 0, 0}, "t=25 wraps");
+  ExpectVec(PoseAt(channel, -5, base).Origin(), {50, 0, 0}, "t=-5 wraps");
+  ExpectVec(PoseAt(channel, 19, base).Origin(), {10, 0, 0}, "t=19");
+}
+
+TEST(Animation, OpenAnimationsStopAtTheirEnds) {
+  XScene scene;
+  ASSERT_OK(ReadXFile(Fixture("flap_open.x"), scene));
+  ASSERT_EQ(scene.channels.size(), 1u);
+  const XChannel& channel = scene.channels[0];
+  EXPECT_FALSE(channel.closed);
+  const Mat4 base = scene.frames[0].transform;
+  ExpectVec(PoseAt(channel, 25, base).Origin(), {0, 0, 0}, "t=25 holds the last key");
+  ExpectVec(PoseAt(channel, -3, base).Origin(), {0, 0, 0}, "t=-3 holds the first key");
+  ExpectVec(PoseAt(channel, 15, base).Origin(), {50, 0, 0}, "t=15 inside the range");
+}
+
+TEST(Animation, FrameWithoutPositionKeysKeepsItsOwnPlace) {
+  const std::string path = ::testing::TempDir() + "turn_only.x";
+  std::ofstream(path) << R"(xof 0302txt 0032
+Frame Arm {
+  FrameTransformMatrix { 1.0,0.0,0.0,0.0, 0.0,1.0,0.0,0.0, 0.0,0.0,1.0,0.0, 7.0,8.0,9.0,1.0;; }
+  Mesh { 3; 0.0;0.0;0.0;, 0.0;1.0;0.0;, 1.0;0.0;0.0;; 1; 3;0,1,2;; }
+}
+AnimationSet { Animation { { Arm }
+  AnimationKey { 0; 3; 0;4;1.0,0.0,0.0,0.0;;, 4;4;0.70710678,0.0,0.70710678,0.0;;, 8;4;1.0,0.0,0.0,0.0;;; } } }
+)";
+  XScene scene;
+  ASSERT_OK(ReadXFile(path, scene));
+  ASSERT_EQ(scene.channels.size(), 1u);
+  const Mat4 pose = PoseAt(scene.channels[0], 4, scene.frames[0].transform);
+  ExpectVec(pose.Origin(), {7, 8, 9}, "position from the frame's matrix");
+  ExpectVec(pose.Column(0), {0, 0, 1}, "quarter turn about y");
+}
+
+// ---- Bad files ----
+
+struct BadFile {
+  const char* name;
+  std::string bytes;
+  const char* expected;  // part of the message
+};
+
+std::string Repeat(const std::string& s, int n) {
+  std::string r;
+  for (int i = 0; i < n; ++i)
+    r += s;
+  return r;
+}
+
+std::vector<BadFile> BadFiles() {
+  std::string cube;
+  {
+    std::ifstream in(Fixture("cube.x"), std::ios::binary);
+    cube.assign(std::istreambuf_iterator<char>(in), {});
+  }
+  std::string random(4096, '\0');
+  std::mt19937 rng(7);
+  for (char& c : random)
+    c = static_cast<char>(rng());
+  std::string randomAfterHeader = "xof 0302txt 0032\n" + random;
+  // A BMP picture given a .x name.
+  std::string bmp = "BM" + std::string(52, '\0');
+  const std::string header = "xof 0302txt 0032\n";
+  return {
+      {"empty.x", "", "empty file"},
+      {"short.x", "xof 03", "truncated"},
+      {"truncated_cube.x", cube.substr(0, cube.size() / 2), "truncated"},
+      {"random.x", random, "not a DirectX .x file"},
+      {"random_body.x", randomAfterHeader, "not a text .x file"},
+      {"picture.x", bmp, "not a DirectX .x file"},
+      {"binary.x", "xof 0302bin 0032" + std::string(64, '\1'), "binary .x files are not supported"},
+      {"zipped.x", "xof 0302tzip0032" + std::string(64, '\1'), "compressed"},
+      {"huge_vertex_count.x", header + "Mesh { 30000000; 1.0;2.0;3.0;; }\n", "larger than"},
+      {"huge_face_size.x",
+       header + "Mesh { 3; 0.0;0.0;0.0;, 0.0;1.0;0.0;, 1.0;0.0;0.0;; 1; 3000000000;0,1,2;; }\n",
+       "larger than"},
+      {"negative_count.x", header + "Mesh { -5; 1.0;2.0;3.0;; }\n", "malformed"},
+      {"huge_key_count.x",
+       header + "Frame A { } AnimationSet { Animation { {A} AnimationKey { 2; 20000000; "
+                "0;3;1.0,2.0,3.0;;; } } }\n",
+       "larger than"},
+      {"deep.x", header + Repeat("Frame F {", 200) + Repeat("}", 200), "nested"},
+      {"unbalanced.x", header + "Mesh { 3; } }\n", "without '{'"},
+      {"bad_index.x",
+       header + "Mesh { 3; 0.0;0.0;0.0;, 0.0;1.0;0.0;, 1.0;0.0;0.0;; 1; 3;0,1,7;; }\n",
+       "out of range"},
+      {"not_finite.x",
+       header + "Mesh { 3; 0.0;1e39;0.0;, 0.0;1.0;0.0;, 1.0;0.0;0.0;; 1; 3;0,1,2;; }\n",
+       "not finite"},
+  };
+}
+
+TEST(XFileRefuses, EveryKindOfBadFileWithItsPathAndCauseAndBoundedMemory) {
+  const std::string dir = ::testing::TempDir();
+  for (const BadFile& bad : BadFiles()) {
+    const std::string path = dir + bad.name;
+    {
+      std::ofstream out(path, std::ios::binary);
+      out.write(bad.bytes.data(), static_cast<std::streamsize>(bad.bytes.size()));
+    }
+    XScene scene;
+    const Status s = ReadXFile(path, scene);
+    EXPECT_FALSE(s.ok()) << bad.name;
+    EXPECT_EQ(s.error().rfind(path + ": ", 0), 0u) << bad.name << ": " << s.error();
+    EXPECT_NE(s.error().find(bad.expected), std::string::npos) << bad.name << ": " << s.error();
+  }
+  XScene scene;
+  const std::string missing = dir + "no_such_dir/ring.x";
+  EXPECT_EQ(ReadXFile(missing, scene).error(), missing + ": no such file");
+  EXPECT_NE(ReadXFile(dir, scene).error().find("folder"), std::string::npos);
+
+  // A file over the size limit is refused before it is read.
+  const std::string big = dir + "big.x";
+  {
+    std::ofstream out(big, std::ios::binary);
+    out << "xof 0302txt 0032\n" << std::string(kMaxXFileBytes, ' ');
+  }
+  EXPECT_NE(ReadXFile(big, scene).error().find("too large"), std::string::npos);
+
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  EXPECT_LT(usage.ru_maxrss, 256 * 1024) << "peak memory in KB";
+}
+
+TEST(XFileRefuses, CountsAValidFileMayHoldAreAccepted) {
+  // Large indices late in a file refer to what came before; they are not counts.
+  std::string text = "xof 0302txt 0032\nMesh {\n70000;\n";
+  for (int i = 0; i < 70000; ++i)
+    text += "0.0;" + std::to_string(i % 7) + ".0;1.0;" + (i + 1 < 70000 ? ",\n" : ";\n");
+  text += "1;\n3;69999,69998,69997;;\n}\n";
+  XScene scene;
+  EXPECT_OK(ReadXBuffer("late_indices.x", text, scene));
+}
+
+}  // namespace
+}  // namespace skyrings::gl
