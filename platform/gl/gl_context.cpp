@@ -9,8 +9,6 @@ namespace skyrings::gl {
 
 namespace {
 
-constexpr int kMaxLights = 8;
-
 // Gouraud shading: the colour is lit per vertex from the material's emissive, diffuse (face
 // colour) and specular parts under white or coloured directional lights.
 const char* const kMeshVertexShader = R"(#version 330 core
@@ -193,7 +191,7 @@ Status GlContext::Create(const std::string& operation, int width, int height) {
   background_.image = glGetUniformLocation(background_.program, "uImage");
   background_.useImage = glGetUniformLocation(background_.program, "uUseImage");
   background_.colour = glGetUniformLocation(background_.program, "uColour");
-  static_assert(kMaxLights == 8, "the shader's light arrays hold 8");
+  static_assert(kMaxLights == 8, "the mesh shader's light arrays hold 8");
   return Status::Ok();
 }
 

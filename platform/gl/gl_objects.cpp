@@ -11,7 +11,6 @@ namespace skyrings::gl {
 
 namespace {
 
-constexpr int kMaxLights = 8;
 constexpr int kMaxDeviceSide = 8192;
 
 bool Finite(std::initializer_list<float> values) {

@@ -252,6 +252,7 @@ TEST(XFileRefuses, EveryKindOfBadFileWithItsPathAndCauseAndBoundedMemory) {
   const std::string missing = dir + "no_such_dir/ring.x";
   EXPECT_EQ(ReadXFile(missing, scene).error(), missing + ": no such file");
   EXPECT_NE(ReadXFile(dir, scene).error().find("folder"), std::string::npos);
+  EXPECT_EQ(ReadXFile("/dev/zero", scene).error(), "/dev/zero: not a regular file");
 
   // A file over the size limit is refused before it is read.
   const std::string big = dir + "big.x";
