@@ -113,6 +113,10 @@ Status ReadBmpBuffer(const std::string& name, std::string_view bytes, RgbaImage&
 Status ReadBmp(const std::string& path, RgbaImage& out) {
   std::error_code ec;
   if (std::filesystem::is_directory(path, ec)) return Bad(path, "is a folder, not a file");
+  // Pipes and devices could block or never end: only plain files are read.
+  if (std::filesystem::exists(path, ec) && !std::filesystem::is_regular_file(path, ec)) {
+    return Bad(path, "not a regular file");
+  }
   std::ifstream file(path, std::ios::binary);
   if (!file) {
     const int error = errno;

@@ -9,8 +9,6 @@ namespace skyrings::gl {
 
 namespace {
 
-constexpr int kMaxLights = 8;
-
 // Gouraud shading: the colour is lit per vertex from the material's emissive, diffuse (face
 // colour) and specular parts under white or coloured directional lights.
 const char* const kMeshVertexShader = R"(#version 330 core
@@ -138,6 +136,8 @@ Status GlContext::Create(const std::string& operation, int width, int height) {
   height_ = height;
   while (glGetError() != GL_NO_ERROR) {
   }
+  glBindBuffer(GL_PIXEL_UNPACK_BUFFER, 0);
+  glActiveTexture(GL_TEXTURE0);
   glGenTextures(1, &picture_);
   glBindTexture(GL_TEXTURE_2D, picture_);
   glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
@@ -193,7 +193,7 @@ Status GlContext::Create(const std::string& operation, int width, int height) {
   background_.image = glGetUniformLocation(background_.program, "uImage");
   background_.useImage = glGetUniformLocation(background_.program, "uUseImage");
   background_.colour = glGetUniformLocation(background_.program, "uColour");
-  static_assert(kMaxLights == 8, "the shader's light arrays hold 8");
+  static_assert(kMaxLights == 8, "the mesh shader's light arrays hold 8");
   return Status::Ok();
 }
 
@@ -305,8 +305,16 @@ Status UploadTexture(const std::shared_ptr<GlContext>& owner, const RgbaImage& i
   }
   glGenTextures(1, &gpu->name);
   glBindTexture(GL_TEXTURE_2D, gpu->name);
+  glBindBuffer(GL_PIXEL_UNPACK_BUFFER, 0);
   glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
   glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+  glPixelStorei(GL_UNPACK_SKIP_ROWS, 0);
+  glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
+  glPixelStorei(GL_UNPACK_IMAGE_HEIGHT, 0);
+  glPixelStorei(GL_UNPACK_SKIP_IMAGES, 0);
+  glPixelStorei(GL_UNPACK_SWAP_BYTES, GL_FALSE);
+  glPixelStorei(GL_UNPACK_LSB_FIRST, GL_FALSE);
+  glActiveTexture(GL_TEXTURE0);
   glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, image.width, image.height, 0, GL_RGBA, GL_UNSIGNED_BYTE,
                image.pixels.data());
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);

@@ -19,6 +19,9 @@ class ViewTarget;
 
 namespace skyrings::gl {
 
+// Directional lights a scene may hold; the shader's arrays have this size.
+inline constexpr int kMaxLights = 8;
+
 class GlContext {
  public:
   explicit GlContext(ViewTarget* target) : target_(target) {}

@@ -11,7 +11,6 @@ namespace skyrings::gl {
 
 namespace {
 
-constexpr int kMaxLights = 8;
 constexpr int kMaxDeviceSide = 8192;
 
 bool Finite(std::initializer_list<float> values) {
@@ -296,6 +295,14 @@ void GlViewport::BindTarget() {
   glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
   glDisable(GL_STENCIL_TEST);
   glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+  // The window shares the context: nothing it may have left on changes what we draw.
+  glDisable(GL_FRAMEBUFFER_SRGB);
+  glDisable(GL_RASTERIZER_DISCARD);
+  glDisable(GL_POLYGON_OFFSET_FILL);
+  glDisable(GL_SAMPLE_ALPHA_TO_COVERAGE);
+  glDisable(GL_MULTISAMPLE);
+  glDepthRange(0.0, 1.0);
+  glBindSampler(0, 0);
 }
 
 Status GlViewport::Clear(int flags) {

@@ -35,14 +35,141 @@ bool IsDigit(char c) {
 
 // One open `{ ... }` while scanning.
 struct OpenObject {
-  std::string type;  // the template name before `{`, empty for a reference or anonymous object
+  std::string type;    // the template name before `{`, empty for a reference or anonymous object
+  bool known = false;  // a type whose layout is checked
   int identifiers = 0;
   int otherTokens = 0;
   std::string lastIdentifier;
-  long firstInteger = -1;
-  std::string animatedFrame;  // Animation only
-  bool closed = true;         // Animation only
+  std::vector<double> values;  // numbers before the first object inside (known types)
+  bool dataChecked = false;
+  std::string animatedFrame;    // Animation only
+  bool closed = true;           // Animation only
+  long materials = 0;           // MeshMaterialList only: Material objects and references in it
+  long vertexCount = -1;        // Mesh only, once checked
+  std::vector<long> faceSizes;  // Mesh only, once checked
 };
+
+bool IsKnownType(const std::string& type) {
+  static constexpr std::string_view kKnown[] = {"Mesh",
+                                                "MeshNormals",
+                                                "MeshMaterialList",
+                                                "Material",
+                                                "MeshTextureCoords",
+                                                "MeshVertexColors",
+                                                "FrameTransformMatrix",
+                                                "AnimationKey",
+                                                "AnimationOptions",
+                                                "Frame",
+                                                "Animation",
+                                                "AnimationSet",
+                                                "Header",
+                                                "TextureFilename"};
+  for (std::string_view k : kKnown) {
+    if (type == k) return true;
+  }
+  return false;
+}
+
+bool IsCount(double v) {
+  return v >= 0 && v == std::floor(v) && v <= 1e9;
+}
+
+// Checks the numbers of a known object against the counts among them (and against its mesh):
+// the reader trusts these counts and indices when it builds the meshes.
+Status CheckLayout(const std::string& name, OpenObject& object, const OpenObject* parent) {
+  object.dataChecked = true;
+  const std::vector<double>& v = object.values;
+  const std::string& type = object.type;
+  const Status mismatch = Bad(name, "malformed: " + type + " data does not match its counts");
+  auto exactly = [&](std::size_t count) { return v.size() == count ? Status::Ok() : mismatch; };
+  const OpenObject* mesh = parent != nullptr && parent->type == "Mesh" ? parent : nullptr;
+
+  if (type == "Mesh" || type == "MeshNormals") {
+    if (v.empty() || !IsCount(v[0])) return mismatch;
+    const auto points = static_cast<std::size_t>(v[0]);
+    std::size_t k = 1 + 3 * points;
+    if (k >= v.size() || !IsCount(v[k])) return mismatch;
+    const auto faces = static_cast<std::size_t>(v[k++]);
+    std::vector<long> sizes;
+    for (std::size_t f = 0; f < faces; ++f) {
+      if (k >= v.size() || !IsCount(v[k])) return mismatch;
+      const auto corners = static_cast<std::size_t>(v[k++]);
+      if (corners < 3) {
+        return Bad(name, "malformed: " + type + " face " + std::to_string(f) +
+                             " has fewer than 3 corners");
+      }
+      if (k + corners > v.size()) return mismatch;
+      for (std::size_t c = 0; c < corners; ++c, ++k) {
+        if (!IsCount(v[k]) || v[k] >= static_cast<double>(points)) {
+          return Bad(name, "malformed: " + type + " face " + std::to_string(f) +
+                               " has a vertex index out of range");
+        }
+      }
+      sizes.push_back(static_cast<long>(corners));
+    }
+    if (k != v.size()) return mismatch;
+    if (type == "Mesh") {
+      object.vertexCount = static_cast<long>(points);
+      object.faceSizes = std::move(sizes);
+    } else if (mesh != nullptr && sizes != mesh->faceSizes) {
+      return Bad(name, "malformed: normals' faces do not match the mesh's faces");
+    }
+    return Status::Ok();
+  }
+  if (type == "MeshMaterialList") {
+    if (v.size() < 2 || !IsCount(v[0]) || !IsCount(v[1])) return mismatch;
+    const auto indices = static_cast<std::size_t>(v[1]);
+    if (v.size() != 2 + indices) return mismatch;
+    for (std::size_t k = 2; k < v.size(); ++k) {
+      if (!IsCount(v[k]) || v[k] >= v[0]) {
+        return Bad(name, "malformed: material index out of range");
+      }
+    }
+    if (mesh != nullptr && indices != mesh->faceSizes.size()) {
+      return Bad(name, "malformed: material list does not give every face a material");
+    }
+    return Status::Ok();
+  }
+  if (type == "MeshTextureCoords") {
+    if (v.empty() || !IsCount(v[0])) return mismatch;
+    if (mesh != nullptr && static_cast<long>(v[0]) != mesh->vertexCount) {
+      return Bad(name, "malformed: texture coordinates do not match the mesh's vertices");
+    }
+    return exactly(1 + 2 * static_cast<std::size_t>(v[0]));
+  }
+  if (type == "MeshVertexColors") {
+    if (v.empty() || !IsCount(v[0])) return mismatch;
+    const auto colours = static_cast<std::size_t>(v[0]);
+    if (v.size() != 1 + 5 * colours) return mismatch;
+    for (std::size_t c = 0; c < colours; ++c) {
+      const double index = v[1 + 5 * c];
+      if (!IsCount(index) || (mesh != nullptr && index >= static_cast<double>(mesh->vertexCount))) {
+        return Bad(name, "malformed: vertex colour index out of range");
+      }
+    }
+    return Status::Ok();
+  }
+  if (type == "AnimationKey") {
+    if (v.size() < 2 || !IsCount(v[0]) || !IsCount(v[1])) return mismatch;
+    const auto kind = static_cast<int>(v[0]);
+    const std::size_t width = kind == 0 ? 4 : (kind == 1 || kind == 2) ? 3 : 16;
+    if (kind > 4) return Bad(name, "malformed: unknown animation key type " + std::to_string(kind));
+    const auto keys = static_cast<std::size_t>(v[1]);
+    std::size_t k = 2;
+    for (std::size_t key = 0; key < keys; ++key) {
+      if (k + 2 > v.size() || !IsCount(v[k]) || v[k + 1] != static_cast<double>(width)) {
+        return mismatch;
+      }
+      k += 2 + width;
+    }
+    return exactly(k);
+  }
+  if (type == "Material") return exactly(11);
+  if (type == "FrameTransformMatrix") return exactly(16);
+  if (type == "AnimationOptions") return exactly(2);
+  if (type == "Header") return exactly(3);
+  return exactly(0);  // Frame, Animation, AnimationSet, TextureFilename
+}
 
 }  // namespace
 
@@ -75,14 +202,38 @@ Status ScanXText(const std::string& name, std::string_view bytes, std::string& s
   safeText.append(bytes.substr(0, 16));
   std::vector<OpenObject> open;
   std::vector<std::string> pendingIdentifiers;  // identifiers since the last punctuation
+  std::vector<std::string> materialNames;       // named Material objects so far
   std::size_t numbers = 0;
   std::size_t i = 16;
   const std::size_t n = bytes.size();
   auto at = [&](std::size_t k) { return k < n ? bytes[k] : '\0'; };
 
+  // The last token's kind ('n' number, 'i' name, 's' string, '<' GUID, else the punctuation),
+  // and the one before the pending names.
+  char last = '{';
+  char beforeNames = '{';
+  // Punctuation since the last other token, and the run before the pending names.
+  std::string punctuation, punctuationBeforeNames;
+  bool separatorDue = false;  // a value of a known object was read: ',' or ';' must follow
   while (i < n) {
     const char c = bytes[i];
     const std::size_t start = i;
+    if (c != ' ' && c != '\t' && c != '\r' && c != '\n' && c != '#' && c != '/' &&
+        IsIdentStart(c) && pendingIdentifiers.empty()) {
+      beforeNames = last;
+      punctuationBeforeNames = punctuation;
+    }
+    const bool significant = c != ' ' && c != '\t' && c != '\r' && c != '\n' && c != '#' &&
+                             !(c == '/' && at(i + 1) == '/');
+    if (significant && separatorDue && c != ';' && c != ',') {
+      return Bad(name, "malformed: no separator after a value at offset " + std::to_string(i));
+    }
+    if (significant) separatorDue = false;
+    if (c == ';' || c == ',') {
+      punctuation += c;
+    } else if (c != ' ' && c != '\t' && c != '\r' && c != '\n' && c != '#' && c != '/') {
+      punctuation.clear();
+    }
     if (c == ' ' || c == '\t' || c == '\r' || c == '\n') {
       ++i;
     } else if (c == '#' || (c == '/' && at(i + 1) == '/')) {
@@ -96,7 +247,14 @@ Status ScanXText(const std::string& name, std::string_view bytes, std::string& s
       }
       if (i >= n || bytes[i] != '"') return Bad(name, "malformed: unterminated string");
       ++i;
-      if (!open.empty()) ++open.back().otherTokens;
+      if (open.empty()) return Bad(name, "malformed: stray string");
+      {
+        ++open.back().otherTokens;
+        if (open.back().known && open.back().type != "TextureFilename") {
+          return Bad(name, "malformed: stray string in " + open.back().type);
+        }
+      }
+      last = 's';
     } else if (c == '<') {
       while (i < n && bytes[i] != '>') {
         const char g = bytes[i];
@@ -108,19 +266,55 @@ Status ScanXText(const std::string& name, std::string_view bytes, std::string& s
       }
       if (i >= n) return Bad(name, "truncated: unterminated GUID");
       ++i;
+      last = '<';
     } else if (c == '{') {
       if (open.size() >= static_cast<std::size_t>(kMaxXNesting)) {
         return Bad(name,
                    "malformed: objects nested more than " + std::to_string(kMaxXNesting) + " deep");
       }
+      if (pendingIdentifiers.size() > 2 && (open.empty() || open.back().known)) {
+        return Bad(name, "malformed: stray name '" + pendingIdentifiers.front() + "'");
+      }
+      if (open.empty() && pendingIdentifiers.empty()) {
+        return Bad(name, "malformed: object without a type at offset " + std::to_string(i));
+      }
       OpenObject object;
       if (!pendingIdentifiers.empty()) object.type = pendingIdentifiers.front();
-      if (!open.empty() && !object.type.empty()) ++open.back().otherTokens;
+      object.known = IsKnownType(object.type);
+      if (object.type == "Material" && pendingIdentifiers.size() > 1) {
+        materialNames.push_back(pendingIdentifiers[1]);
+      }
+      if (!open.empty()) {
+        OpenObject& parent = open.back();
+        if (!object.type.empty()) ++parent.otherTokens;
+        // The reader takes anything but these before an object for an object of its own.
+        const char before = pendingIdentifiers.empty() ? last : beforeNames;
+        const std::string& run = pendingIdentifiers.empty() ? punctuation : punctuationBeforeNames;
+        if (parent.known && ((before != '{' && before != '}' && before != ';' && before != '<') ||
+                             run.find(',') != std::string::npos)) {
+          return Bad(name, std::string("malformed: stray '") + before + "' before an object in " +
+                               parent.type);
+        }
+        if (parent.known && !parent.dataChecked) {
+          Status s = CheckLayout(name, parent, open.size() > 1 ? &open[open.size() - 2] : nullptr);
+          if (!s) return s;
+        }
+      }
       open.push_back(std::move(object));
       pendingIdentifiers.clear();
       ++i;
+      last = '{';
     } else if (c == '}') {
       if (open.empty()) return Bad(name, "malformed: '}' without '{'");
+      if (open.back().known && !pendingIdentifiers.empty()) {
+        return Bad(name, "malformed: stray name '" + pendingIdentifiers.front() + "' in " +
+                             open.back().type);
+      }
+      if (open.back().known && !open.back().dataChecked) {
+        Status s =
+            CheckLayout(name, open.back(), open.size() > 1 ? &open[open.size() - 2] : nullptr);
+        if (!s) return s;
+      }
       OpenObject closing = std::move(open.back());
       open.pop_back();
       if (!open.empty()) {
@@ -130,14 +324,31 @@ Status ScanXText(const std::string& name, std::string_view bytes, std::string& s
           parent.animatedFrame = closing.lastIdentifier;
         }
         if (closing.type == "AnimationOptions" && parent.type == "Animation") {
-          parent.closed = closing.firstInteger != 0;
+          parent.closed = closing.values.at(0) != 0;
         }
+        const bool reference =
+            closing.type.empty() && closing.identifiers == 1 && closing.otherTokens == 0;
+        if (parent.type == "MeshMaterialList" && (closing.type == "Material" || reference)) {
+          if (reference && std::find(materialNames.begin(), materialNames.end(),
+                                     closing.lastIdentifier) == materialNames.end()) {
+            return Bad(name, "malformed: no material named '" + closing.lastIdentifier + "'");
+          }
+          ++parent.materials;
+        }
+      }
+      // The reader trusts the material count: every material it announces must be there.
+      if (closing.type == "MeshMaterialList" &&
+          static_cast<long>(closing.values.at(0)) != closing.materials) {
+        return Bad(name, "malformed: material list announces " +
+                             std::to_string(static_cast<long>(closing.values[0])) +
+                             " materials but holds " + std::to_string(closing.materials));
       }
       if (closing.type == "Animation") {
         animations.push_back({closing.animatedFrame, closing.closed});
       }
       pendingIdentifiers.clear();
       ++i;
+      last = '}';
     } else if (IsIdentStart(c)) {
       while (i < n && (IsIdentChar(bytes[i]) || bytes[i] == '.'))
         ++i;
@@ -148,6 +359,7 @@ Status ScanXText(const std::string& name, std::string_view bytes, std::string& s
         open.back().lastIdentifier = identifier;
       }
       pendingIdentifiers.push_back(std::move(identifier));
+      last = 'i';
     } else if (IsDigit(c) || c == '-' || c == '+' || c == '.') {
       bool integer = true;
       if (c == '-' || c == '+') ++i;
@@ -174,11 +386,21 @@ Status ScanXText(const std::string& name, std::string_view bytes, std::string& s
         digits += IsDigit(d) ? 1 : 0;
       if (digits == 0) return Bad(name, "malformed: stray '" + std::string(token) + "'");
       ++numbers;
-      if (!open.empty()) {
-        ++open.back().otherTokens;
-        if (open.back().firstInteger < 0 && integer && c != '-') {
-          open.back().firstInteger =
-              digits > 9 ? 1000000000L : std::atol(std::string(token).c_str());
+      last = 'n';
+      if (open.empty()) return Bad(name, "malformed: stray value " + std::string(token));
+      {
+        OpenObject& object = open.back();
+        ++object.otherTokens;
+        if (object.known) {
+          separatorDue = true;
+          if (object.dataChecked) {
+            return Bad(name, "malformed: stray value " + std::string(token) + " in " + object.type);
+          }
+          if (!pendingIdentifiers.empty()) {
+            return Bad(name, "malformed: stray name '" + pendingIdentifiers.front() + "' in " +
+                                 object.type);
+          }
+          object.values.push_back(std::strtod(std::string(token).c_str(), nullptr));
         }
       }
       if (integer && c == '-') {
@@ -201,9 +423,16 @@ Status ScanXText(const std::string& name, std::string_view bytes, std::string& s
         }
       }
     } else if (c == ';' || c == ',' || c == '[' || c == ']') {
+      if ((c == '[' || c == ']') && !open.empty() && open.back().known) {
+        return Bad(name, std::string("malformed: stray '") + c + "' in " + open.back().type);
+      }
+      if (!pendingIdentifiers.empty() && (open.empty() || open.back().known)) {
+        return Bad(name, "malformed: stray name '" + pendingIdentifiers.front() + "'");
+      }
       pendingIdentifiers.clear();
       if (!open.empty() && c != ';' && c != ',') ++open.back().otherTokens;
       ++i;
+      last = c;
     } else {
       char hex[8];
       std::snprintf(hex, sizeof hex, "0x%02x",
@@ -215,6 +444,7 @@ Status ScanXText(const std::string& name, std::string_view bytes, std::string& s
   }
   if (!open.empty())
     return Bad(name, "truncated: " + std::to_string(open.size()) + " unclosed '{'");
+  if (!pendingIdentifiers.empty()) return Bad(name, "truncated: object without its '{'");
   return Status::Ok();
 }
 
@@ -480,6 +710,10 @@ Status ReadXBuffer(const std::string& name, std::string_view bytes, XScene& out)
 Status ReadXFile(const std::string& path, XScene& out) {
   std::error_code ec;
   if (std::filesystem::is_directory(path, ec)) return Bad(path, "is a folder, not a file");
+  // Pipes and devices could block or never end: only plain files are read.
+  if (std::filesystem::exists(path, ec) && !std::filesystem::is_regular_file(path, ec)) {
+    return Bad(path, "not a regular file");
+  }
   std::ifstream file(path, std::ios::binary);
   if (!file) {
     const int error = errno;

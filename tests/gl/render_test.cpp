@@ -261,6 +261,47 @@ TEST_F(Render, AnimationSetShowsThePoseOfItsKeys) {
   EXPECT_NEAR(xo, 200, 2);
 }
 
+TEST_F(Render, DrawsTheSameWhateverStateTheWindowLeftInTheContext) {
+  ASSERT_OK(scene_->SetSceneBackgroundRGB(0.5f, 0.5f, 1.0f));
+  AddMesh("cube.x", 0, 100, 0);
+  Draw();
+  const Rgba cube = target_.Pixel(200, 150), sky = target_.Pixel(20, 20);
+
+  // What a window might leave behind between our calls.
+  ASSERT_TRUE(target_.MakeContextCurrent());
+  GLuint vertexArray = 0, buffer = 0;
+  glGenVertexArrays(1, &vertexArray);
+  glBindVertexArray(vertexArray);
+  glGenBuffers(1, &buffer);
+  glBindBuffer(GL_PIXEL_UNPACK_BUFFER, buffer);
+  glBufferData(GL_PIXEL_UNPACK_BUFFER, 16, nullptr, GL_STATIC_DRAW);
+  glViewport(0, 0, 10, 10);
+  glEnable(GL_SCISSOR_TEST);
+  glScissor(0, 0, 5, 5);
+  glDisable(GL_DEPTH_TEST);
+  glDepthMask(GL_FALSE);
+  glColorMask(GL_FALSE, GL_TRUE, GL_FALSE, GL_TRUE);
+  glEnable(GL_BLEND);
+  glBlendFunc(GL_ZERO, GL_ONE);
+  glEnable(GL_CULL_FACE);
+  glCullFace(GL_FRONT_AND_BACK);
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 8);
+
+  // A new background picture is uploaded under that state too.
+  const std::string path = ::testing::TempDir() + "state_back.bmp";
+  ASSERT_TRUE(test::SaveBmp(path, 3, 1, {90, 90, 90, 90, 90, 90, 90, 90, 90}));
+  TextureRef texture;
+  ASSERT_OK(d3drm_->LoadTexture(path, texture));
+  ASSERT_OK(scene_->SetSceneBackgroundImage(texture));
+  Draw();
+  EXPECT_EQ(target_.Pixel(200, 150).r, cube.r);
+  EXPECT_EQ(target_.Pixel(20, 20).r, 90) << "picture, not " << sky.r;
+  glBindBuffer(GL_PIXEL_UNPACK_BUFFER, 0);
+  glDeleteBuffers(1, &buffer);
+  glBindVertexArray(0);
+  glDeleteVertexArrays(1, &vertexArray);
+}
+
 TEST_F(Render, FailuresNameTheOperationAndTheFile) {
   MeshBuilderRef mesh;
   ASSERT_OK(d3drm_->CreateMeshBuilder(mesh));
