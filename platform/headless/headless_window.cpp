@@ -42,6 +42,7 @@ Status HeadlessWindow::Move(int, int) {
 
 Status HeadlessWindow::PaintPicture(PixelRect source, PixelRect target) {
   if (Status failed = Fails("PaintPicture"); !failed) return failed;
+  ++paintCount_;
   Record({SurfaceOp::kPicture, source, target, clock_ ? clock_->Ticks() : 0});
   return Status::Ok();
 }

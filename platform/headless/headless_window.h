@@ -43,6 +43,8 @@ class HeadlessWindow : public Window {
   const std::vector<SurfaceOp>& surfaceOps() const { return surfaceOps_; }
   void ClearSurfaceOps() { surfaceOps_.clear(); }
   void RecordSurfaceOps(bool record) { recordOps_ = record; }
+  // Picture paints so far, recorded or not.
+  std::int64_t paintCount() const { return paintCount_; }
   bool shown() const { return shown_; }
   bool viewVisible() const { return viewVisible_; }
   int handOvers() const { return handOvers_; }
@@ -86,6 +88,7 @@ class HeadlessWindow : public Window {
   bool shown_ = false;
   bool viewVisible_ = false;
   int handOvers_ = 0;
+  std::int64_t paintCount_ = 0;
 };
 
 }  // namespace skyrings

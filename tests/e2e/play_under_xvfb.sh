@@ -42,7 +42,7 @@ done
 xdotool windowfocus --sync "$window" || true
 sleep 1
 
-key() { xdotool key --window "$window" "$1"; }
+key() { xdotool windowfocus "$window" 2>/dev/null || true; xdotool key "$1"; }
 # Takes screenshot NAME until CHECK (a command given the picture's path) holds, for 6 s at most.
 until_shot() {
   local name=$1; shift
