@@ -9,6 +9,8 @@
 #include <map>
 #include <memory>
 #include <tuple>
+#include <unordered_map>
+#include <unordered_set>
 
 #include <assimp/material.h>
 #include <assimp/postprocess.h>
@@ -171,6 +173,21 @@ Status CheckLayout(const std::string& name, OpenObject& object, const OpenObject
   return exactly(0);  // Frame, Animation, AnimationSet, TextureFilename
 }
 
+// Adds a checked mesh's vertices and faces to the file's totals.
+Status CountMesh(const std::string& name, OpenObject& object, std::size_t& vertices,
+                 std::size_t& faces) {
+  if (object.type != "Mesh") return Status::Ok();
+  vertices += static_cast<std::size_t>(object.vertexCount);
+  faces += object.faceSizes.size();
+  if (vertices > kMaxXVertices || faces > kMaxXVertices) {
+    return Bad(name, "malformed: more than " + std::to_string(kMaxXVertices) +
+                         " vertices or faces in its meshes");
+  }
+  // The values are checked; only the face sizes are needed from here on.
+  std::vector<double>().swap(object.values);
+  return Status::Ok();
+}
+
 }  // namespace
 
 Status ScanXText(const std::string& name, std::string_view bytes, std::string& safeText,
@@ -201,9 +218,11 @@ Status ScanXText(const std::string& name, std::string_view bytes, std::string& s
   safeText.reserve(bytes.size() + bytes.size() / 8);
   safeText.append(bytes.substr(0, 16));
   std::vector<OpenObject> open;
-  std::vector<std::string> pendingIdentifiers;  // identifiers since the last punctuation
-  std::vector<std::string> materialNames;       // named Material objects so far
+  std::vector<std::string> pendingIdentifiers;    // identifiers since the last punctuation
+  std::unordered_set<std::string> materialNames;  // named Material objects so far
   std::size_t numbers = 0;
+  std::size_t objectCount = 0;
+  std::size_t meshVertices = 0, meshFaces = 0;
   std::size_t i = 16;
   const std::size_t n = bytes.size();
   auto at = [&](std::size_t k) { return k < n ? bytes[k] : '\0'; };
@@ -212,8 +231,8 @@ Status ScanXText(const std::string& name, std::string_view bytes, std::string& s
   // and the one before the pending names.
   char last = '{';
   char beforeNames = '{';
-  // Punctuation since the last other token, and the run before the pending names.
-  std::string punctuation, punctuationBeforeNames;
+  // Whether the punctuation since the last other token (or before the pending names) has a ','.
+  bool comma = false, commaBeforeNames = false;
   bool separatorDue = false;  // a value of a known object was read: ',' or ';' must follow
   while (i < n) {
     const char c = bytes[i];
@@ -221,7 +240,7 @@ Status ScanXText(const std::string& name, std::string_view bytes, std::string& s
     if (c != ' ' && c != '\t' && c != '\r' && c != '\n' && c != '#' && c != '/' &&
         IsIdentStart(c) && pendingIdentifiers.empty()) {
       beforeNames = last;
-      punctuationBeforeNames = punctuation;
+      commaBeforeNames = comma;
     }
     const bool significant = c != ' ' && c != '\t' && c != '\r' && c != '\n' && c != '#' &&
                              !(c == '/' && at(i + 1) == '/');
@@ -229,10 +248,10 @@ Status ScanXText(const std::string& name, std::string_view bytes, std::string& s
       return Bad(name, "malformed: no separator after a value at offset " + std::to_string(i));
     }
     if (significant) separatorDue = false;
-    if (c == ';' || c == ',') {
-      punctuation += c;
-    } else if (c != ' ' && c != '\t' && c != '\r' && c != '\n' && c != '#' && c != '/') {
-      punctuation.clear();
+    if (c == ',') {
+      comma = true;
+    } else if (significant && c != ';') {
+      comma = false;
     }
     if (c == ' ' || c == '\t' || c == '\r' || c == '\n') {
       ++i;
@@ -281,22 +300,29 @@ Status ScanXText(const std::string& name, std::string_view bytes, std::string& s
       OpenObject object;
       if (!pendingIdentifiers.empty()) object.type = pendingIdentifiers.front();
       object.known = IsKnownType(object.type);
+      // The reader spends far more on each object than the file does: a small file of many
+      // frames or meshes would take hundreds of megabytes.
+      if (object.known && ++objectCount > kMaxXObjects) {
+        return Bad(name, "malformed: more than " + std::to_string(kMaxXObjects) + " objects");
+      }
       if (object.type == "Material" && pendingIdentifiers.size() > 1) {
-        materialNames.push_back(pendingIdentifiers[1]);
+        materialNames.insert(pendingIdentifiers[1]);
       }
       if (!open.empty()) {
         OpenObject& parent = open.back();
         if (!object.type.empty()) ++parent.otherTokens;
         // The reader takes anything but these before an object for an object of its own.
         const char before = pendingIdentifiers.empty() ? last : beforeNames;
-        const std::string& run = pendingIdentifiers.empty() ? punctuation : punctuationBeforeNames;
-        if (parent.known && ((before != '{' && before != '}' && before != ';' && before != '<') ||
-                             run.find(',') != std::string::npos)) {
+        const bool commaBefore = pendingIdentifiers.empty() ? comma : commaBeforeNames;
+        if (parent.known &&
+            ((before != '{' && before != '}' && before != ';' && before != '<') || commaBefore)) {
           return Bad(name, std::string("malformed: stray '") + before + "' before an object in " +
                                parent.type);
         }
         if (parent.known && !parent.dataChecked) {
           Status s = CheckLayout(name, parent, open.size() > 1 ? &open[open.size() - 2] : nullptr);
+          if (!s) return s;
+          s = CountMesh(name, parent, meshVertices, meshFaces);
           if (!s) return s;
         }
       }
@@ -314,6 +340,8 @@ Status ScanXText(const std::string& name, std::string_view bytes, std::string& s
         Status s =
             CheckLayout(name, open.back(), open.size() > 1 ? &open[open.size() - 2] : nullptr);
         if (!s) return s;
+        s = CountMesh(name, open.back(), meshVertices, meshFaces);
+        if (!s) return s;
       }
       OpenObject closing = std::move(open.back());
       open.pop_back();
@@ -329,8 +357,7 @@ Status ScanXText(const std::string& name, std::string_view bytes, std::string& s
         const bool reference =
             closing.type.empty() && closing.identifiers == 1 && closing.otherTokens == 0;
         if (parent.type == "MeshMaterialList" && (closing.type == "Material" || reference)) {
-          if (reference && std::find(materialNames.begin(), materialNames.end(),
-                                     closing.lastIdentifier) == materialNames.end()) {
+          if (reference && materialNames.count(closing.lastIdentifier) == 0) {
             return Bad(name, "malformed: no material named '" + closing.lastIdentifier + "'");
           }
           ++parent.materials;
@@ -634,22 +661,25 @@ Status Convert(const std::string& name, const aiScene& scene,
   }
 
   if (scene.mNumAnimations > 0 && scene.mAnimations[0] != nullptr) {
+    // The first frame of each name, and the last options given for each animated frame.
+    std::unordered_map<std::string, int> frameIndex;
+    for (std::size_t f = 0; f < out.frames.size(); ++f) {
+      frameIndex.emplace(out.frames[f].name, static_cast<int>(f));
+    }
+    std::unordered_map<std::string, bool> closedByFrame;
+    for (const XAnimationOptions& o : options)
+      closedByFrame[o.frame] = o.closed;
     const aiAnimation& animation = *scene.mAnimations[0];
     for (unsigned c = 0; c < animation.mNumChannels; ++c) {
       const aiNodeAnim* channel = animation.mChannels[c];
       if (channel == nullptr) continue;
       XChannel x;
       const std::string frameName = channel->mNodeName.C_Str();
-      for (std::size_t f = 0; f < out.frames.size(); ++f) {
-        if (out.frames[f].name == frameName) {
-          x.frame = static_cast<int>(f);
-          break;
-        }
-      }
-      if (x.frame < 0) continue;  // keys for a frame the file does not have
-      for (const XAnimationOptions& o : options) {
-        if (o.frame == frameName) x.closed = o.closed;
-      }
+      const auto frame = frameIndex.find(frameName);
+      if (frame == frameIndex.end()) continue;  // keys for a frame the file does not have
+      x.frame = frame->second;
+      const auto closed = closedByFrame.find(frameName);
+      if (closed != closedByFrame.end()) x.closed = closed->second;
       auto vec = [](const aiVector3D& v, Vec3& r) {
         r = {v.x, v.y, v.z};
         return Finite(v);

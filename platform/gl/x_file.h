@@ -64,7 +64,8 @@ struct XScene {
 
 // Limits on what a file may ask for.
 inline constexpr std::size_t kMaxXFileBytes = 8u << 20;
-inline constexpr std::size_t kMaxXVertices = 1u << 20;
+inline constexpr std::size_t kMaxXVertices = 100000;  // and faces, over all meshes
+inline constexpr std::size_t kMaxXObjects = 8192;     // frames, meshes, materials, keys...
 inline constexpr int kMaxXNesting = 48;
 
 // Reads and checks a text `.x` file.

@@ -189,6 +189,15 @@ TEST_F(Render, BackClipHidesWhatLiesBeyondIt) {
   Draw();
   EXPECT_GT(target_.Pixel(235, 150).r, 200) << "in front of a farther back clip";
   EXPECT_FALSE(viewport_->SetBack(0.5f).ok()) << "back clip before the front clip";
+
+  // A viewport's back clip starts at 100: a cube 500 away is beyond it, one 60 away is not.
+  ViewportRef fresh;
+  ASSERT_OK(d3drm_->CreateViewport(device_, camera_, 0, 0, 400, 300, fresh));
+  FrameRef close = AddMesh("cube.x", 0, 100, -440);
+  viewport_ = fresh;
+  Draw();
+  EXPECT_EQ(target_.Pixel(152, 150).r, 0) << "500 away, beyond the default back clip";
+  EXPECT_GT(target_.Pixel(200, 150).r, 200) << "60 away";
 }
 
 TEST_F(Render, FacesAreDrawnFromTheFrontOnly) {

@@ -200,6 +200,12 @@ std::vector<BadFile> BadFiles() {
                 "0;3;1.0,2.0,3.0;;; } } }\n",
        "larger than"},
       {"deep.x", header + Repeat("Frame F {", 200) + Repeat("}", 200), "nested"},
+      // Small files the reader would need far more memory for.
+      {"many_frames.x", header + Repeat("Frame F { }\n", 9000), "more than 8192 objects"},
+      {"huge_mesh.x",
+       header + "Mesh { 100001;\n" + Repeat("0.0;0.0;0.0;,\n", 100000) +
+           "0.0;0.0;0.0;;\n1;\n3;0,1,2;;\n}\n",
+       "more than 100000 vertices"},
       {"unbalanced.x", header + "Frame A { } }\n", "without '{'"},
       {"bad_index.x",
        header + "Mesh { 3; 0.0;0.0;0.0;, 0.0;1.0;0.0;, 1.0;0.0;0.0;; 1; 3;0,1,7;; }\n",
