@@ -449,6 +449,14 @@ Status ScanXText(const std::string& name, std::string_view bytes, std::string& s
                                std::to_string(start) + " is larger than the file can hold");
         }
       }
+    } else if (c == '[' && !open.empty() && open.back().type == "template") {
+      // A template's restriction: "[...]" (open) or a list of the templates it admits.
+      while (i < n && bytes[i] != ']' && bytes[i] != '{' && bytes[i] != '}')
+        ++i;
+      if (at(i) != ']') return Bad(name, "malformed: unterminated '[' in a template");
+      pendingIdentifiers.clear();
+      ++i;
+      last = ']';
     } else if (c == ';' || c == ',' || c == '[' || c == ']') {
       if ((c == '[' || c == ']') && !open.empty() && open.back().known) {
         return Bad(name, std::string("malformed: stray '") + c + "' in " + open.back().type);

@@ -329,3 +329,29 @@ TEST(XFileRefuses, CountsAValidFileMayHoldAreAccepted) {
 
 }  // namespace
 }  // namespace skyrings::gl
+
+namespace skyrings::gl {
+namespace {
+
+// The game's own data files, as the build made them, read by the reader the game uses.
+TEST(XFile, TheGamesDataFilesAreRead) {
+  const std::string data = SKYRINGS_DATA_DIR;
+  for (const char* file : {"stage.x", "ring.x", "karasu.x"}) {
+    XScene scene;
+    ASSERT_OK(ReadXFile(data + "/" + file, scene));
+    const XMesh* mesh = scene.FirstMesh();
+    ASSERT_NE(mesh, nullptr) << file;
+    std::size_t triangles = 0;
+    for (const XMeshPart& part : mesh->parts) triangles += part.indices.size() / 3;
+    EXPECT_GT(triangles, 20u) << file;
+  }
+  for (const char* file : {"bird1.x", "bird2.x", "bird3.x", "bird4.x"}) {
+    XScene scene;
+    ASSERT_OK(ReadXFile(data + "/" + file, scene));
+    EXPECT_GE(scene.frames.size(), 4u) << file;  // root, body and two wings at least
+    EXPECT_GE(scene.channels.size(), 3u) << file;
+  }
+}
+
+}  // namespace
+}  // namespace skyrings::gl
