@@ -42,7 +42,13 @@ done
 xdotool windowfocus --sync "$window" || true
 sleep 1
 
-key() { xdotool windowfocus "$window" 2>/dev/null || true; xdotool key "$1"; }
+# A key held for 0.1 s, as a hand would: the game looks at held keys once a step (20 ms).
+key() {
+  xdotool windowfocus "$window" 2>/dev/null || true
+  xdotool keydown "$1"
+  sleep 0.1
+  xdotool keyup "$1"
+}
 # Takes screenshot NAME until CHECK (a command given the picture's path) holds, for 6 s at most.
 until_shot() {
   local name=$1; shift

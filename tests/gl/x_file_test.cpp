@@ -342,7 +342,8 @@ TEST(XFile, TheGamesDataFilesAreRead) {
     const XMesh* mesh = scene.FirstMesh();
     ASSERT_NE(mesh, nullptr) << file;
     std::size_t triangles = 0;
-    for (const XMeshPart& part : mesh->parts) triangles += part.indices.size() / 3;
+    for (const XMeshPart& part : mesh->parts)
+      triangles += part.indices.size() / 3;
     EXPECT_GT(triangles, 20u) << file;
   }
   for (const char* file : {"bird1.x", "bird2.x", "bird3.x", "bird4.x"}) {
