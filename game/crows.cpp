@@ -1,7 +1,5 @@
 #include "game/crows.h"
 
-#include <cmath>
-
 namespace skyrings {
 namespace {
 
@@ -11,10 +9,6 @@ constexpr std::int16_t kFreedBelowDepth = -300;
 constexpr int kCatchX = 40;
 constexpr int kCatchY = 30;
 constexpr int kCatchZ = 30;
-
-std::int16_t Floor16(double value) {
-  return Int16(static_cast<long>(std::floor(value)));
-}
 
 // A free slot is spawned with chance 1 in 25. A spawn takes six draws, counting the spawn test.
 void Spawn_Test(Form1& form, int c) {

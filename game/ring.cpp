@@ -1,7 +1,5 @@
 #include "game/ring.h"
 
-#include <cmath>
-
 namespace skyrings {
 namespace {
 
@@ -12,10 +10,6 @@ constexpr std::int16_t kGoneBelowDepth = -300;
 constexpr int kOpening = 50;
 constexpr int kPassDepth = 10;
 constexpr int kRingPoints = 1000;
-
-std::int16_t Floor16(double value) {
-  return Int16(static_cast<long>(std::floor(value)));
-}
 
 }  // namespace
 

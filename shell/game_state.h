@@ -7,6 +7,7 @@
 // parts a game uses their start values, and whatever a game leaves behind stays until the next.
 
 #include <array>
+#include <cmath>
 #include <cstdint>
 #include <memory>
 
@@ -30,6 +31,11 @@ inline constexpr std::int16_t kFalse = 0;
 inline std::int16_t Int16(long value) {
   if (value < INT16_MIN || value > INT16_MAX) throw RunTimeError("Overflow");
   return static_cast<std::int16_t>(value);
+}
+
+// floor(value) as a 16-bit integer, range-tested: the random picks' formulas.
+inline std::int16_t Floor16(double value) {
+  return Int16(static_cast<long>(std::floor(value)));
 }
 
 // A counter that may grow without end in a long game stops at the largest 16-bit value.

@@ -5,26 +5,26 @@ namespace skyrings {
 std::optional<std::int16_t> VirtualKeyFor(SDL_Keycode symbol) {
   switch (symbol) {
     case SDLK_LEFT:
-      return vk::kLeft;
+      return kKeyLeft;
     case SDLK_UP:
-      return vk::kUp;
+      return kKeyUp;
     case SDLK_RIGHT:
-      return vk::kRight;
+      return kKeyRight;
     case SDLK_DOWN:
-      return vk::kDown;
+      return kKeyDown;
     case SDLK_a:
-      return vk::kA;
+      return kKeyA;
     case SDLK_d:
-      return vk::kD;
+      return kKeyD;
     case SDLK_w:
-      return vk::kW;
+      return kKeyW;
     case SDLK_s:
-      return vk::kS;
+      return kKeyS;
     case SDLK_ESCAPE:
-      return vk::kEscape;
+      return kKeyEscape;
     case SDLK_RETURN:
     case SDLK_KP_ENTER:
-      return vk::kEnter;
+      return kKeyEnter;
     default:
       return std::nullopt;
   }
