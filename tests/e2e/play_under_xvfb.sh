@@ -10,7 +10,9 @@ out=$2
 if [ -z "${SKYRINGS_E2E_INSIDE:-}" ]; then
   mkdir -p "$out"
   export SKYRINGS_E2E_INSIDE=1
-  exec xvfb-run -a -s "-screen 0 640x480x24 -ardelay 400 -arinterval 40" "$0" "$@"
+  # A display number of our own: two "xvfb-run -a" started at once may pick the same one.
+  exec xvfb-run -n $((100 + $$ % 800)) -s "-screen 0 640x480x24 -ardelay 400 -arinterval 40" \
+    "$0" "$@"
 fi
 
 export SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$out/audio.raw"
@@ -29,6 +31,7 @@ differ() {
 above() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a > b) }'; }
 shot() { import -window root "$out/$1.png"; }
 
+[ -n "${DISPLAY:-}" ] || fail "no virtual display"
 "$program" > "$out/stdout.txt" 2> "$out/stderr.txt" &
 pid=$!
 window=""
