@@ -101,24 +101,17 @@ Status CheckBmp(std::span<const std::uint8_t> bytes, int width, int height) {
   return Status::Ok();
 }
 
-Status LoadBmpPicture(std::string_view name, const std::string& path, int width, int height,
-                      RgbaPicture& out) {
-  const std::string prefix = std::string(name) + ": " + path + ": ";
-  std::vector<std::uint8_t> bytes;
-  if (Status read = ReadWholeFile(path, bytes); !read) return Status::Fail(prefix + read.error());
-  if (Status check = CheckBmp(bytes, width, height); !check) {
-    return Status::Fail(prefix + check.error());
-  }
-
+Status DecodeBmp(std::span<const std::uint8_t> bytes, int width, int height, RgbaPicture& out) {
+  if (Status check = CheckBmp(bytes, width, height); !check) return check;
   SDL_Surface* loaded =
       SDL_LoadBMP_RW(SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size())), 1);
-  if (loaded == nullptr) return Status::Fail(prefix + SDL_GetError());
+  if (loaded == nullptr) return Status::Fail(SDL_GetError());
   SDL_Surface* rgba = SDL_ConvertSurfaceFormat(loaded, SDL_PIXELFORMAT_RGBA32, 0);
   SDL_FreeSurface(loaded);
-  if (rgba == nullptr) return Status::Fail(prefix + SDL_GetError());
+  if (rgba == nullptr) return Status::Fail(SDL_GetError());
   if (rgba->w != width || rgba->h != height) {
     SDL_FreeSurface(rgba);
-    return Status::Fail(prefix + "SDL read it at a different size");
+    return Status::Fail("SDL read it at a different size");
   }
 
   RgbaPicture picture(width, height);
@@ -128,6 +121,17 @@ Status LoadBmpPicture(std::string_view name, const std::string& path, int width,
   }
   SDL_FreeSurface(rgba);
   out = std::move(picture);
+  return Status::Ok();
+}
+
+Status LoadBmpPicture(std::string_view name, const std::string& path, int width, int height,
+                      RgbaPicture& out) {
+  const std::string prefix = std::string(name) + ": " + path + ": ";
+  std::vector<std::uint8_t> bytes;
+  if (Status read = ReadWholeFile(path, bytes); !read) return Status::Fail(prefix + read.error());
+  if (Status decoded = DecodeBmp(bytes, width, height, out); !decoded) {
+    return Status::Fail(prefix + decoded.error());
+  }
   return Status::Ok();
 }
 
