@@ -24,6 +24,7 @@ inline void RequireNamedRefusal(const Status& status, std::string_view name) {
   Require(error.compare(0, name.size(), name) == 0 && error.compare(name.size(), 2, ": ") == 0,
           "a refusal starts with the file's name");
   Require(error.find('\n') == std::string::npos, "a refusal is one line");
+  Require(error.size() <= name.size() + 2 + 203, "a refusal is a short line");
 }
 
 }  // namespace skyrings::fuzz

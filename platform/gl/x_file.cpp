@@ -42,7 +42,8 @@ struct OpenObject {
   int identifiers = 0;
   int otherTokens = 0;
   std::string lastIdentifier;
-  std::vector<double> values;  // numbers before the first object inside (known types)
+  std::vector<double> values;       // numbers before the first object inside (known types)
+  std::vector<std::string> tokens;  // the same numbers as written for the reader
   bool dataChecked = false;
   std::string animatedFrame;    // Animation only
   bool closed = true;           // Animation only
@@ -143,6 +144,9 @@ Status CheckLayout(const std::string& name, OpenObject& object, const OpenObject
     if (v.empty() || !IsCount(v[0])) return mismatch;
     const auto colours = static_cast<std::size_t>(v[0]);
     if (v.size() != 1 + 5 * colours) return mismatch;
+    if (mesh != nullptr && static_cast<long>(colours) != mesh->vertexCount) {
+      return Bad(name, "malformed: vertex colours do not match the mesh's vertices");
+    }
     for (std::size_t c = 0; c < colours; ++c) {
       const double index = v[1 + 5 * c];
       if (!IsCount(index) || (mesh != nullptr && index >= static_cast<double>(mesh->vertexCount))) {
@@ -171,6 +175,84 @@ Status CheckLayout(const std::string& name, OpenObject& object, const OpenObject
   if (type == "AnimationOptions") return exactly(2);
   if (type == "Header") return exactly(3);
   return exactly(0);  // Frame, Animation, AnimationSet, TextureFilename
+}
+
+// The checked numbers of a known object with the separators the reader expects between them. The
+// reader gives up on a stray or missing separator only after it has built part of the object,
+// and what it built then is never freed, so the file's own separators are not passed on. No line
+// breaks: the file's own stay where they were, and the reader's line numbers with them.
+std::string ReaderData(const OpenObject& object) {
+  const std::vector<std::string>& t = object.tokens;
+  const std::string& type = object.type;
+  std::string out;
+  std::size_t k = 0;
+  auto put = [&](const char* separator) {
+    out += t[k++];
+    out += separator;
+  };
+  auto count = [&] { return static_cast<std::size_t>(object.values[k]); };
+  // `n` elements of `width` numbers each, ';' inside an element and ',' between elements.
+  auto elements = [&](std::size_t n, std::size_t width, const char* inside, const char* end) {
+    for (std::size_t e = 0; e < n; ++e) {
+      for (std::size_t w = 0; w + 1 < width; ++w)
+        put(inside);
+      put(end);
+      out += e + 1 < n ? "," : ";";
+    }
+  };
+  if (type == "Mesh" || type == "MeshNormals") {
+    const std::size_t points = count();
+    put(";");
+    elements(points, 3, ";", ";");
+    const std::size_t faces = count();
+    put(";");
+    for (std::size_t f = 0; f < faces; ++f) {
+      const std::size_t corners = count();
+      put(";");
+      for (std::size_t c = 0; c + 1 < corners; ++c)
+        put(",");
+      put(";");
+      out += f + 1 < faces ? "," : ";";
+    }
+  } else if (type == "MeshMaterialList") {
+    put(";");
+    const std::size_t indices = count();
+    put(";");
+    for (std::size_t e = 0; e < indices; ++e)
+      put(e + 1 < indices ? "," : ";");
+  } else if (type == "MeshTextureCoords") {
+    const std::size_t points = count();
+    put(";");
+    elements(points, 2, ";", ";");
+  } else if (type == "MeshVertexColors") {
+    const std::size_t colours = count();
+    put(";");
+    elements(colours, 5, ";", ";;");
+  } else if (type == "AnimationKey") {
+    put(";");
+    const std::size_t keys = count();
+    put(";");
+    for (std::size_t key = 0; key < keys; ++key) {
+      put(";");
+      const std::size_t width = count();
+      put(";");
+      for (std::size_t w = 0; w + 1 < width; ++w)
+        put(",");
+      put(";;");
+      out += key + 1 < keys ? "," : ";";
+    }
+  } else if (type == "Material") {
+    for (const char* separator : {";", ";", ";", ";;", ";", ";", ";", ";;", ";", ";", ";;"})
+      put(separator);
+  } else if (type == "FrameTransformMatrix") {
+    for (std::size_t e = 0; e < 16; ++e)
+      put(e < 15 ? "," : ";;");
+  } else {  // AnimationOptions, Header
+    while (k < t.size())
+      put(";");
+  }
+  out += ' ';
+  return out;
 }
 
 // Adds a checked mesh's vertices and faces to the file's totals.
@@ -223,6 +305,7 @@ Status ScanXText(const std::string& name, std::string_view bytes, std::string& s
   std::size_t numbers = 0;
   std::size_t objectCount = 0;
   std::size_t meshVertices = 0, meshFaces = 0;
+  std::size_t namesAt = 0;  // where the pending names start in safeText
   std::size_t i = 16;
   const std::size_t n = bytes.size();
   auto at = [&](std::size_t k) { return k < n ? bytes[k] : '\0'; };
@@ -322,6 +405,10 @@ Status ScanXText(const std::string& name, std::string_view bytes, std::string& s
         if (parent.known && !parent.dataChecked) {
           Status s = CheckLayout(name, parent, open.size() > 1 ? &open[open.size() - 2] : nullptr);
           if (!s) return s;
+          // The parent's numbers go before the new object's type and name.
+          safeText.insert(pendingIdentifiers.empty() ? safeText.size() : namesAt,
+                          ReaderData(parent));
+          std::vector<std::string>().swap(parent.tokens);
           s = CountMesh(name, parent, meshVertices, meshFaces);
           if (!s) return s;
         }
@@ -340,6 +427,8 @@ Status ScanXText(const std::string& name, std::string_view bytes, std::string& s
         Status s =
             CheckLayout(name, open.back(), open.size() > 1 ? &open[open.size() - 2] : nullptr);
         if (!s) return s;
+        safeText += ReaderData(open.back());
+        std::vector<std::string>().swap(open.back().tokens);
         s = CountMesh(name, open.back(), meshVertices, meshFaces);
         if (!s) return s;
       }
@@ -380,6 +469,7 @@ Status ScanXText(const std::string& name, std::string_view bytes, std::string& s
       while (i < n && (IsIdentChar(bytes[i]) || bytes[i] == '.'))
         ++i;
       std::string identifier(bytes.substr(start, i - start));
+      if (pendingIdentifiers.empty()) namesAt = safeText.size();
       if (identifier.size() > 255) return Bad(name, "malformed: name longer than 255 characters");
       if (!open.empty()) {
         ++open.back().identifiers;
@@ -430,13 +520,17 @@ Status ScanXText(const std::string& name, std::string_view bytes, std::string& s
           object.values.push_back(std::strtod(std::string(token).c_str(), nullptr));
         }
       }
-      if (integer && c == '-') {
-        // Only real numbers may be negative; the reader would take a negative count for a huge
-        // one, so negative integers are written as reals: a count there becomes a parse error.
-        safeText.append(token);
-        safeText.append(".0");
-        continue;
+      // Only real numbers may be negative; the reader would take a negative count for a huge
+      // one, so negative integers are written as reals: a count there becomes a parse error.
+      std::string written(token);
+      if (integer && c == '-') written += ".0";
+      // A known object's numbers go to the reader with its own separators (see ReaderData).
+      if (open.back().known) {
+        open.back().tokens.push_back(std::move(written));
+      } else {
+        safeText += written;
       }
+      if (integer && c == '-') continue;
       if (integer) {
         // An element count can be no larger than what the rest of the file can hold (each
         // element takes at least two bytes); an index refers to something already read.
@@ -449,6 +543,7 @@ Status ScanXText(const std::string& name, std::string_view bytes, std::string& s
                                std::to_string(start) + " is larger than the file can hold");
         }
       }
+      continue;  // written above
     } else if (c == '[' && !open.empty() && open.back().type == "template") {
       // A template's restriction: "[...]" (open) or a list of the templates it admits.
       while (i < n && bytes[i] != ']' && bytes[i] != '{' && bytes[i] != '}')
@@ -468,6 +563,11 @@ Status ScanXText(const std::string& name, std::string_view bytes, std::string& s
       if (!open.empty() && c != ';' && c != ',') ++open.back().otherTokens;
       ++i;
       last = c;
+      // Separators in known objects are the reader's own (see ReaderData); a file name's stays.
+      if ((c == ';' || c == ',') && !open.empty() && open.back().known &&
+          open.back().type != "TextureFilename") {
+        continue;
+      }
     } else {
       char hex[8];
       std::snprintf(hex, sizeof hex, "0x%02x",
@@ -722,7 +822,23 @@ const XMesh* XScene::FirstMesh() const {
   return nullptr;
 }
 
-Status ReadXBuffer(const std::string& name, std::string_view bytes, XScene& out) {
+namespace {
+
+// A failure is one short line: the reader's messages may quote the rest of the file, and a bad
+// value is quoted whole.
+Status OneShortLine(const std::string& name, const Status& failure) {
+  std::string what = failure.error().substr(name.size() + 2);
+  for (char& c : what) {
+    if (static_cast<unsigned char>(c) < 0x20) c = ' ';
+  }
+  // The start and the end of a long one: the cause is at either end, the quote in the middle.
+  constexpr std::size_t kKeep = 100;
+  if (what.size() > 2 * kKeep)
+    what = what.substr(0, kKeep) + "..." + what.substr(what.size() - kKeep);
+  return Bad(name, what);
+}
+
+Status ReadXText(const std::string& name, std::string_view bytes, XScene& out) {
   std::string safeText;
   std::vector<XAnimationOptions> options;
   Status scanned = ScanXText(name, bytes, safeText, options);
@@ -743,6 +859,13 @@ Status ReadXBuffer(const std::string& name, std::string_view bytes, XScene& out)
     return Bad(name, "malformed .x file (" + why + ")");
   }
   return Convert(name, *scene, options, out);
+}
+
+}  // namespace
+
+Status ReadXBuffer(const std::string& name, std::string_view bytes, XScene& out) {
+  const Status read = ReadXText(name, bytes, out);
+  return read ? read : OneShortLine(name, read);
 }
 
 Status ReadXFile(const std::string& path, XScene& out) {
