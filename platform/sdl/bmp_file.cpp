@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <vector>
 
@@ -29,7 +30,20 @@ constexpr std::size_t kFileHeaderSize = 14;
 constexpr std::uint32_t kUncompressed = 0;
 constexpr std::uint32_t kBitFields = 3;
 
+// Larger than any picture the window reads could be, headers and palette included.
+constexpr std::uintmax_t kMaxBmpFileBytes = 4096u * 4096u * 4u + 65536u;
+
 Status ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& out) {
+  // Pipes and devices could block or never end: only plain files of a picture's size are read.
+  std::error_code ec;
+  const std::filesystem::file_status status = std::filesystem::status(path, ec);
+  if (std::filesystem::is_directory(status)) return Status::Fail("is a folder, not a file");
+  if (std::filesystem::exists(status)) {
+    if (!std::filesystem::is_regular_file(status)) return Status::Fail("not a regular file");
+    if (std::filesystem::file_size(path, ec) > kMaxBmpFileBytes && !ec) {
+      return Status::Fail("file too large for a BMP picture");
+    }
+  }
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), std::fclose);
   if (!file) {
     if (errno == ENOENT) return Status::Fail("no such file");
@@ -39,6 +53,8 @@ Status ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& out) {
   std::size_t count = 0;
   while ((count = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) {
     out.insert(out.end(), buffer, buffer + count);
+    // The file may grow while it is read.
+    if (out.size() > kMaxBmpFileBytes) return Status::Fail("file too large for a BMP picture");
   }
   if (std::ferror(file.get())) return Status::Fail(std::strerror(errno));
   return Status::Ok();
