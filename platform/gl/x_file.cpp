@@ -369,6 +369,8 @@ Status ScanXText(const std::string& name, std::string_view bytes, std::string& s
       if (i >= n) return Bad(name, "truncated: unterminated GUID");
       ++i;
       last = '<';
+      // The reader takes a GUID only in a template: in a known object it is left out.
+      if (!open.empty() && open.back().known) continue;
     } else if (c == '{') {
       if (open.size() >= static_cast<std::size_t>(kMaxXNesting)) {
         return Bad(name,

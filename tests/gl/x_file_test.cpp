@@ -152,9 +152,9 @@ AnimationSet { Animation { { Arm }
   ExpectVec(pose.Column(0), {0, 0, 1}, "quarter turn about y");
 }
 
-// The reader gives up on a stray or missing separator after it has built part of the object
-// and never frees that part; the numbers reach it with separators of its own, so such files read
-// as what their numbers say (and the sanitizer build sees no leak).
+// The reader gives up on a stray or missing separator, or a GUID inside an object, after it has
+// built part of the object and never frees that part; the numbers reach it with separators of
+// its own, so such files read as what their numbers say (and the sanitizer build sees no leak).
 TEST(XFile, ReadsNumbersWhateverTheirSeparators) {
   const std::string text =
       "xof 0302txt 0032\n"
@@ -163,7 +163,8 @@ TEST(XFile, ReadsNumbersWhateverTheirSeparators) {
       " 5.0,6.0,7.0,1.0; }\n"  // one ';' at the end where the reader wants two
       "  Mesh Tri {\n"
       "    3; 0.0;;0.0;0.0;, 0.0,1.0,0.0;, 1.0;0.0;0.0;;;\n"  // doubled, commas, tripled
-      "    1; 3;0;1;2,;\n"
+      "    1; 3;0;1;2;;;\n"
+      "    MeshNormals { <F6F23F43-7686-11cf-8F52-0040333594A3> 1; 0.0;0.0;-1.0;; 1; 3;0,0,0;; }\n"
       "  }\n"
       "}\n";
   XScene scene;
@@ -182,6 +183,8 @@ TEST(XFile, ReadsNumbersWhateverTheirSeparators) {
   }
   EXPECT_FLOAT_EQ(xSum, 1);
   EXPECT_FLOAT_EQ(ySum, 1);
+  for (const Vec3& n : mesh->parts[0].normals)
+    ExpectVec(n, {0, 0, -1}, "the file's normal");
 }
 
 // ---- Bad files ----
