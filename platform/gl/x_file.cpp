@@ -379,7 +379,12 @@ Status ScanXText(const std::string& name, std::string_view bytes, std::string& s
       if (pendingIdentifiers.size() > 2 && (open.empty() || open.back().known)) {
         return Bad(name, "malformed: stray name '" + pendingIdentifiers.front() + "'");
       }
-      if (open.empty() && pendingIdentifiers.empty()) {
+      // A reference or an object without a type: the reader takes them only in an animation
+      // (the frame it moves) and a material list (a material), and gives up anywhere else after
+      // building the objects around it.
+      if (pendingIdentifiers.empty() &&
+          (open.empty() || (open.back().known && open.back().type != "Animation" &&
+                            open.back().type != "MeshMaterialList"))) {
         return Bad(name, "malformed: object without a type at offset " + std::to_string(i));
       }
       OpenObject object;

@@ -274,6 +274,7 @@ std::vector<BadFile> BadFiles() {
        header + "Mesh { 3; 0.0;0.0;0.0;, 0.0;1.0;0.0;, 1.0;0.0;0.0;; 1; 3;0,1,2;; "
                 "MeshVertexColors { 1; 0;1.0;1.0;1.0;1.0;;; } }\n",
        "vertex colours do not match"},
+      {"reference_in_frame.x", header + "Frame A { } Frame B { { A } }\n", "without a type"},
       {"not_finite.x",
        header + "Mesh { 3; 0.0;1e39;0.0;, 0.0;1.0;0.0;, 1.0;0.0;0.0;; 1; 3;0,1,2;; }\n",
        "not finite"},
