@@ -1,10 +1,14 @@
 #!/usr/bin/env bash
 # Fuzzes every data file loader of the game with libFuzzer.
 #
-#   fuzz/run.sh [SECONDS_PER_TARGET]   a campaign: each harness runs that long (default 60); what
-#                                      it learns stays in build/fuzz/corpus for the next one
-#   fuzz/run.sh --ci                   a short fixed-seed run of every harness from the game's
-#                                      own files, for continuous integration
+#   fuzz/run.sh [SECONDS_PER_TARGET] [HARNESS...]
+#       a campaign: each harness (all five when none is named) runs that long (default 60); what
+#       it learns stays in build/fuzz/corpus for the next one
+#   fuzz/run.sh --ci
+#       a short fixed-seed run of every harness from the game's own files, for continuous
+#       integration
+#
+# Harnesses: fuzz_x_mesh, fuzz_x_animation, fuzz_bmp, fuzz_wav, fuzz_midi.
 #
 # Builds with clang-14 in build/fuzz: the harnesses, the loaders and the data generator, whose
 # files seed the corpora. Every run is held to 256 MB and 10 seconds an input. Exits non-zero
@@ -17,16 +21,24 @@ here=$(cd "$(dirname "$0")" && pwd)
 root=$(dirname "$here")
 build=$root/build/fuzz
 
+usage() {
+  echo "usage: $0 [SECONDS_PER_TARGET] [HARNESS...] | --ci" >&2
+  exit 2
+}
 mode=campaign
 seconds=60
 case "${1:-}" in
-  --ci) mode=ci ;;
-  "") ;;
-  *[!0-9]* | 0)
-    echo "usage: $0 [SECONDS_PER_TARGET | --ci]" >&2
-    exit 2
+  --ci)
+    mode=ci
+    shift
+    (($# == 0)) || usage
     ;;
-  *) seconds=$1 ;;
+  "") ;;
+  *[!0-9]* | 0) [[ $1 == fuzz_* ]] || usage ;;
+  *)
+    seconds=$1
+    shift
+    ;;
 esac
 
 # Runs per harness in CI mode: all five take well under a minute together on two cores.
@@ -40,7 +52,11 @@ declare -A game_seeds=([fuzz_x_mesh]="stage.x ring.x karasu.x"
                        [fuzz_midi]="bgm.mid")
 declare -A dictionary=([fuzz_x_mesh]=x.dict [fuzz_x_animation]=x.dict [fuzz_bmp]=bmp.dict
                        [fuzz_wav]=wav.dict [fuzz_midi]=midi.dict)
-harnesses=(fuzz_x_mesh fuzz_x_animation fuzz_bmp fuzz_wav fuzz_midi)
+all=(fuzz_x_mesh fuzz_x_animation fuzz_bmp fuzz_wav fuzz_midi)
+harnesses=("${@:-${all[@]}}")
+for harness in "${harnesses[@]}"; do
+  [[ -n ${game_seeds[$harness]:-} ]] || usage
+done
 
 for tool in clang-14 clang++-14 cmake; do
   if ! command -v "$tool" >/dev/null; then
@@ -65,7 +81,7 @@ cmake --build "$build" -j2 --target skyrings_fuzzers >"$build/build.log" 2>&1 ||
 # Seeds: the game's files as the build generates them, plus the hand-made hostile ones.
 seeds=$build/seeds
 rm -rf "$seeds"
-for harness in "${harnesses[@]}"; do
+for harness in "${all[@]}"; do
   mkdir -p "$seeds/$harness"
   for file in ${game_seeds[$harness]}; do cp "$build/bin/$file" "$seeds/$harness/"; done
   kind=${harness#fuzz_}

@@ -172,8 +172,13 @@ Status CheckLayout(const std::string& name, OpenObject& object, const OpenObject
   }
   if (type == "Material") return exactly(11);
   if (type == "FrameTransformMatrix") return exactly(16);
-  if (type == "AnimationOptions") return exactly(2);
-  if (type == "Header") return exactly(3);
+  if (type == "AnimationOptions" || type == "Header") {
+    if (v.size() != (type == "Header" ? 3u : 2u)) return mismatch;
+    for (double value : v) {
+      if (!IsCount(value)) return mismatch;
+    }
+    return Status::Ok();
+  }
   return exactly(0);  // Frame, Animation, AnimationSet, TextureFilename
 }
 
@@ -190,6 +195,12 @@ std::string ReaderData(const OpenObject& object) {
     out += t[k++];
     out += separator;
   };
+  // Counts, indices, key times and options are read as integers: "3." or "3e0" would stop the
+  // reader, so they are written as the whole numbers they were checked to be.
+  auto putWhole = [&](const char* separator) {
+    out += std::to_string(static_cast<long>(object.values[k++]));
+    out += separator;
+  };
   auto count = [&] { return static_cast<std::size_t>(object.values[k]); };
   // `n` elements of `width` numbers each, ';' inside an element and ',' between elements.
   auto elements = [&](std::size_t n, std::size_t width, const char* inside, const char* end) {
@@ -202,40 +213,47 @@ std::string ReaderData(const OpenObject& object) {
   };
   if (type == "Mesh" || type == "MeshNormals") {
     const std::size_t points = count();
-    put(";");
+    putWhole(";");
     elements(points, 3, ";", ";");
     const std::size_t faces = count();
-    put(";");
+    putWhole(";");
     for (std::size_t f = 0; f < faces; ++f) {
       const std::size_t corners = count();
-      put(";");
+      putWhole(";");
       for (std::size_t c = 0; c + 1 < corners; ++c)
-        put(",");
-      put(";");
+        putWhole(",");
+      putWhole(";");
       out += f + 1 < faces ? "," : ";";
     }
   } else if (type == "MeshMaterialList") {
-    put(";");
+    putWhole(";");
     const std::size_t indices = count();
-    put(";");
+    putWhole(";");
     for (std::size_t e = 0; e < indices; ++e)
-      put(e + 1 < indices ? "," : ";");
+      putWhole(e + 1 < indices ? "," : ";");
   } else if (type == "MeshTextureCoords") {
     const std::size_t points = count();
-    put(";");
+    putWhole(";");
     elements(points, 2, ";", ";");
   } else if (type == "MeshVertexColors") {
     const std::size_t colours = count();
-    put(";");
-    elements(colours, 5, ";", ";;");
+    putWhole(";");
+    for (std::size_t e = 0; e < colours; ++e) {
+      putWhole(";");
+      put(";");
+      put(";");
+      put(";");
+      put(";;");
+      out += e + 1 < colours ? "," : ";";
+    }
   } else if (type == "AnimationKey") {
-    put(";");
+    putWhole(";");
     const std::size_t keys = count();
-    put(";");
+    putWhole(";");
     for (std::size_t key = 0; key < keys; ++key) {
-      put(";");
+      putWhole(";");
       const std::size_t width = count();
-      put(";");
+      putWhole(";");
       for (std::size_t w = 0; w + 1 < width; ++w)
         put(",");
       put(";;");
@@ -249,7 +267,7 @@ std::string ReaderData(const OpenObject& object) {
       put(e < 15 ? "," : ";;");
   } else {  // AnimationOptions, Header
     while (k < t.size())
-      put(";");
+      putWhole(";");
   }
   out += ' ';
   return out;
@@ -529,7 +547,11 @@ Status ScanXText(const std::string& name, std::string_view bytes, std::string& s
       }
       // Only real numbers may be negative; the reader would take a negative count for a huge
       // one, so negative integers are written as reals: a count there becomes a parse error.
-      std::string written(token);
+      std::string written(token[0] == '+' ? token.substr(1) : token);
+      if (written.back() == 'e' || written.back() == 'E' || written.back() == '+' ||
+          written.back() == '-') {
+        written += '0';  // an exponent without digits
+      }
       if (integer && c == '-') written += ".0";
       // A known object's numbers go to the reader with its own separators (see ReaderData).
       if (open.back().known) {

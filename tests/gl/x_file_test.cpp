@@ -152,9 +152,10 @@ AnimationSet { Animation { { Arm }
   ExpectVec(pose.Column(0), {0, 0, 1}, "quarter turn about y");
 }
 
-// The reader gives up on a stray or missing separator, or a GUID inside an object, after it has
-// built part of the object and never frees that part; the numbers reach it with separators of
-// its own, so such files read as what their numbers say (and the sanitizer build sees no leak).
+// The reader gives up on a stray or missing separator, a GUID inside an object or a count written
+// as a real, after it has built part of the object and never frees that part; the numbers reach it
+// with separators of its own, so such files read as what their numbers say (and the sanitizer build
+// sees no leak).
 TEST(XFile, ReadsNumbersWhateverTheirSeparators) {
   const std::string text =
       "xof 0302txt 0032\n"
@@ -162,8 +163,8 @@ TEST(XFile, ReadsNumbersWhateverTheirSeparators) {
       "  FrameTransformMatrix { 1.0,0.0,0.0,0.0, 0.0,1.0,0.0,0.0, 0.0,0.0,1.0,0.0,"
       " 5.0,6.0,7.0,1.0; }\n"  // one ';' at the end where the reader wants two
       "  Mesh Tri {\n"
-      "    3; 0.0;;0.0;0.0;, 0.0,1.0,0.0;, 1.0;0.0;0.0;;;\n"  // doubled, commas, tripled
-      "    1; 3;0;1;2;;;\n"
+      "    3; 0.0;;0.0;0.0;, 0.0,+1.0,0.0;, 1.0;0.0;0.0;;;\n"  // doubled, commas, tripled
+      "    1.; 3.;0;1;2e0;;;\n"                                // whole numbers written as reals
       "    MeshNormals { <F6F23F43-7686-11cf-8F52-0040333594A3> 1; 0.0;0.0;-1.0;; 1; 3;0,0,0;; }\n"
       "  }\n"
       "}\n";
