@@ -387,6 +387,7 @@ Status ScanXText(const std::string& name, std::string_view bytes, std::string& s
       if (i >= n) return Bad(name, "truncated: unterminated GUID");
       ++i;
       last = '<';
+      if (!open.empty()) ++open.back().otherTokens;
       // The reader takes a GUID only in a template: in a known object it is left out.
       if (!open.empty() && open.back().known) continue;
     } else if (c == '{') {
@@ -459,6 +460,11 @@ Status ScanXText(const std::string& name, std::string_view bytes, std::string& s
       }
       OpenObject closing = std::move(open.back());
       open.pop_back();
+      // In a known object, an object without a type is a reference: one name and nothing else.
+      if (closing.type.empty() && !open.empty() && open.back().known &&
+          (closing.identifiers != 1 || closing.otherTokens != 0)) {
+        return Bad(name, "malformed: bad reference in " + open.back().type);
+      }
       if (!open.empty()) {
         OpenObject& parent = open.back();
         if (closing.type.empty() && closing.identifiers == 1 && closing.otherTokens == 0 &&
@@ -593,8 +599,10 @@ Status ScanXText(const std::string& name, std::string_view bytes, std::string& s
       ++i;
       last = c;
       // Separators in known objects are the reader's own (see ReaderData); a file name's stays.
-      if ((c == ';' || c == ',') && !open.empty() && open.back().known &&
-          open.back().type != "TextureFilename") {
+      const bool inReference = !open.empty() && open.back().type.empty() && open.size() > 1 &&
+                               open[open.size() - 2].known;
+      if ((c == ';' || c == ',') && !open.empty() &&
+          ((open.back().known && open.back().type != "TextureFilename") || inReference)) {
         continue;
       }
     } else {
