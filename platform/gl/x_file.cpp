@@ -191,8 +191,11 @@ std::string ReaderData(const OpenObject& object) {
   const std::string& type = object.type;
   std::string out;
   std::size_t k = 0;
+  // Real numbers; the reader stops at a whole number where it reads a real (in a matrix).
   auto put = [&](const char* separator) {
-    out += t[k++];
+    const std::string& token = t[k++];
+    out += token;
+    if (token.find_first_of(".eE") == std::string::npos) out += ".0";
     out += separator;
   };
   // Counts, indices, key times and options are read as integers: "3." or "3e0" would stop the
