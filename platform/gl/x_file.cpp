@@ -42,7 +42,8 @@ struct OpenObject {
   int identifiers = 0;
   int otherTokens = 0;
   std::string lastIdentifier;
-  std::vector<double> values;  // numbers before the first object inside (known types)
+  std::vector<double> values;       // numbers before the first object inside (known types)
+  std::vector<std::string> tokens;  // the same numbers as written for the reader
   bool dataChecked = false;
   std::string animatedFrame;    // Animation only
   bool closed = true;           // Animation only
@@ -143,6 +144,9 @@ Status CheckLayout(const std::string& name, OpenObject& object, const OpenObject
     if (v.empty() || !IsCount(v[0])) return mismatch;
     const auto colours = static_cast<std::size_t>(v[0]);
     if (v.size() != 1 + 5 * colours) return mismatch;
+    if (mesh != nullptr && static_cast<long>(colours) != mesh->vertexCount) {
+      return Bad(name, "malformed: vertex colours do not match the mesh's vertices");
+    }
     for (std::size_t c = 0; c < colours; ++c) {
       const double index = v[1 + 5 * c];
       if (!IsCount(index) || (mesh != nullptr && index >= static_cast<double>(mesh->vertexCount))) {
@@ -168,9 +172,108 @@ Status CheckLayout(const std::string& name, OpenObject& object, const OpenObject
   }
   if (type == "Material") return exactly(11);
   if (type == "FrameTransformMatrix") return exactly(16);
-  if (type == "AnimationOptions") return exactly(2);
-  if (type == "Header") return exactly(3);
+  if (type == "AnimationOptions" || type == "Header") {
+    if (v.size() != (type == "Header" ? 3u : 2u)) return mismatch;
+    for (double value : v) {
+      if (!IsCount(value)) return mismatch;
+    }
+    return Status::Ok();
+  }
   return exactly(0);  // Frame, Animation, AnimationSet, TextureFilename
+}
+
+// The checked numbers of a known object with the separators the reader expects between them. The
+// reader gives up on a stray or missing separator only after it has built part of the object,
+// and what it built then is never freed, so the file's own separators are not passed on. No line
+// breaks: the file's own stay where they were, and the reader's line numbers with them.
+std::string ReaderData(const OpenObject& object) {
+  const std::vector<std::string>& t = object.tokens;
+  const std::string& type = object.type;
+  std::string out;
+  std::size_t k = 0;
+  // Real numbers; the reader stops at a whole number where it reads a real (in a matrix).
+  auto put = [&](const char* separator) {
+    const std::string& token = t[k++];
+    out += token;
+    if (token.find_first_of(".eE") == std::string::npos) out += ".0";
+    out += separator;
+  };
+  // Counts, indices, key times and options are read as integers: "3." or "3e0" would stop the
+  // reader, so they are written as the whole numbers they were checked to be.
+  auto putWhole = [&](const char* separator) {
+    out += std::to_string(static_cast<long>(object.values[k++]));
+    out += separator;
+  };
+  auto count = [&] { return static_cast<std::size_t>(object.values[k]); };
+  // `n` elements of `width` numbers each, ';' inside an element and ',' between elements.
+  auto elements = [&](std::size_t n, std::size_t width, const char* inside, const char* end) {
+    for (std::size_t e = 0; e < n; ++e) {
+      for (std::size_t w = 0; w + 1 < width; ++w)
+        put(inside);
+      put(end);
+      out += e + 1 < n ? "," : ";";
+    }
+  };
+  if (type == "Mesh" || type == "MeshNormals") {
+    const std::size_t points = count();
+    putWhole(";");
+    elements(points, 3, ";", ";");
+    const std::size_t faces = count();
+    putWhole(";");
+    for (std::size_t f = 0; f < faces; ++f) {
+      const std::size_t corners = count();
+      putWhole(";");
+      for (std::size_t c = 0; c + 1 < corners; ++c)
+        putWhole(",");
+      putWhole(";");
+      out += f + 1 < faces ? "," : ";";
+    }
+  } else if (type == "MeshMaterialList") {
+    putWhole(";");
+    const std::size_t indices = count();
+    putWhole(";");
+    for (std::size_t e = 0; e < indices; ++e)
+      putWhole(e + 1 < indices ? "," : ";");
+  } else if (type == "MeshTextureCoords") {
+    const std::size_t points = count();
+    putWhole(";");
+    elements(points, 2, ";", ";");
+  } else if (type == "MeshVertexColors") {
+    const std::size_t colours = count();
+    putWhole(";");
+    for (std::size_t e = 0; e < colours; ++e) {
+      putWhole(";");
+      put(";");
+      put(";");
+      put(";");
+      put(";;");
+      out += e + 1 < colours ? "," : ";";
+    }
+  } else if (type == "AnimationKey") {
+    putWhole(";");
+    const std::size_t keys = count();
+    putWhole(";");
+    for (std::size_t key = 0; key < keys; ++key) {
+      putWhole(";");
+      const std::size_t width = count();
+      putWhole(";");
+      for (std::size_t w = 0; w + 1 < width; ++w)
+        put(",");
+      put(";;");
+      out += key + 1 < keys ? "," : ";";
+    }
+  } else if (type == "Material") {
+    for (const char* separator : {";", ";", ";", ";;", ";", ";", ";", ";;", ";", ";", ";;"})
+      put(separator);
+  } else if (type == "FrameTransformMatrix") {
+    for (std::size_t e = 0; e < 16; ++e)
+      put(e < 15 ? "," : ";;");
+  } else {  // AnimationOptions, Header
+    while (k < t.size())
+      putWhole(";");
+  }
+  out += ' ';
+  return out;
 }
 
 // Adds a checked mesh's vertices and faces to the file's totals.
@@ -223,6 +326,7 @@ Status ScanXText(const std::string& name, std::string_view bytes, std::string& s
   std::size_t numbers = 0;
   std::size_t objectCount = 0;
   std::size_t meshVertices = 0, meshFaces = 0;
+  std::size_t namesAt = 0;  // where the pending names start in safeText
   std::size_t i = 16;
   const std::size_t n = bytes.size();
   auto at = [&](std::size_t k) { return k < n ? bytes[k] : '\0'; };
@@ -286,6 +390,9 @@ Status ScanXText(const std::string& name, std::string_view bytes, std::string& s
       if (i >= n) return Bad(name, "truncated: unterminated GUID");
       ++i;
       last = '<';
+      if (!open.empty()) ++open.back().otherTokens;
+      // The reader takes a GUID only in a template: in a known object it is left out.
+      if (!open.empty() && open.back().known) continue;
     } else if (c == '{') {
       if (open.size() >= static_cast<std::size_t>(kMaxXNesting)) {
         return Bad(name,
@@ -294,7 +401,12 @@ Status ScanXText(const std::string& name, std::string_view bytes, std::string& s
       if (pendingIdentifiers.size() > 2 && (open.empty() || open.back().known)) {
         return Bad(name, "malformed: stray name '" + pendingIdentifiers.front() + "'");
       }
-      if (open.empty() && pendingIdentifiers.empty()) {
+      // A reference or an object without a type: the reader takes them only in an animation
+      // (the frame it moves) and a material list (a material), and gives up anywhere else after
+      // building the objects around it.
+      if (pendingIdentifiers.empty() &&
+          (open.empty() || (open.back().known && open.back().type != "Animation" &&
+                            open.back().type != "MeshMaterialList"))) {
         return Bad(name, "malformed: object without a type at offset " + std::to_string(i));
       }
       OpenObject object;
@@ -322,6 +434,10 @@ Status ScanXText(const std::string& name, std::string_view bytes, std::string& s
         if (parent.known && !parent.dataChecked) {
           Status s = CheckLayout(name, parent, open.size() > 1 ? &open[open.size() - 2] : nullptr);
           if (!s) return s;
+          // The parent's numbers go before the new object's type and name.
+          safeText.insert(pendingIdentifiers.empty() ? safeText.size() : namesAt,
+                          ReaderData(parent));
+          std::vector<std::string>().swap(parent.tokens);
           s = CountMesh(name, parent, meshVertices, meshFaces);
           if (!s) return s;
         }
@@ -340,11 +456,18 @@ Status ScanXText(const std::string& name, std::string_view bytes, std::string& s
         Status s =
             CheckLayout(name, open.back(), open.size() > 1 ? &open[open.size() - 2] : nullptr);
         if (!s) return s;
+        safeText += ReaderData(open.back());
+        std::vector<std::string>().swap(open.back().tokens);
         s = CountMesh(name, open.back(), meshVertices, meshFaces);
         if (!s) return s;
       }
       OpenObject closing = std::move(open.back());
       open.pop_back();
+      // In a known object, an object without a type is a reference: one name and nothing else.
+      if (closing.type.empty() && !open.empty() && open.back().known &&
+          (closing.identifiers != 1 || closing.otherTokens != 0)) {
+        return Bad(name, "malformed: bad reference in " + open.back().type);
+      }
       if (!open.empty()) {
         OpenObject& parent = open.back();
         if (closing.type.empty() && closing.identifiers == 1 && closing.otherTokens == 0 &&
@@ -380,6 +503,7 @@ Status ScanXText(const std::string& name, std::string_view bytes, std::string& s
       while (i < n && (IsIdentChar(bytes[i]) || bytes[i] == '.'))
         ++i;
       std::string identifier(bytes.substr(start, i - start));
+      if (pendingIdentifiers.empty()) namesAt = safeText.size();
       if (identifier.size() > 255) return Bad(name, "malformed: name longer than 255 characters");
       if (!open.empty()) {
         ++open.back().identifiers;
@@ -430,13 +554,21 @@ Status ScanXText(const std::string& name, std::string_view bytes, std::string& s
           object.values.push_back(std::strtod(std::string(token).c_str(), nullptr));
         }
       }
-      if (integer && c == '-') {
-        // Only real numbers may be negative; the reader would take a negative count for a huge
-        // one, so negative integers are written as reals: a count there becomes a parse error.
-        safeText.append(token);
-        safeText.append(".0");
-        continue;
+      // Only real numbers may be negative; the reader would take a negative count for a huge
+      // one, so negative integers are written as reals: a count there becomes a parse error.
+      std::string written(token[0] == '+' ? token.substr(1) : token);
+      if (written.back() == 'e' || written.back() == 'E' || written.back() == '+' ||
+          written.back() == '-') {
+        written += '0';  // an exponent without digits
       }
+      if (integer && c == '-') written += ".0";
+      // A known object's numbers go to the reader with its own separators (see ReaderData).
+      if (open.back().known) {
+        open.back().tokens.push_back(std::move(written));
+      } else {
+        safeText += written;
+      }
+      if (integer && c == '-') continue;
       if (integer) {
         // An element count can be no larger than what the rest of the file can hold (each
         // element takes at least two bytes); an index refers to something already read.
@@ -449,6 +581,7 @@ Status ScanXText(const std::string& name, std::string_view bytes, std::string& s
                                std::to_string(start) + " is larger than the file can hold");
         }
       }
+      continue;  // written above
     } else if (c == '[' && !open.empty() && open.back().type == "template") {
       // A template's restriction: "[...]" (open) or a list of the templates it admits.
       while (i < n && bytes[i] != ']' && bytes[i] != '{' && bytes[i] != '}')
@@ -468,6 +601,13 @@ Status ScanXText(const std::string& name, std::string_view bytes, std::string& s
       if (!open.empty() && c != ';' && c != ',') ++open.back().otherTokens;
       ++i;
       last = c;
+      // Separators in known objects are the reader's own (see ReaderData); a file name's stays.
+      const bool inReference = !open.empty() && open.back().type.empty() && open.size() > 1 &&
+                               open[open.size() - 2].known;
+      if ((c == ';' || c == ',') && !open.empty() &&
+          ((open.back().known && open.back().type != "TextureFilename") || inReference)) {
+        continue;
+      }
     } else {
       char hex[8];
       std::snprintf(hex, sizeof hex, "0x%02x",
@@ -722,7 +862,23 @@ const XMesh* XScene::FirstMesh() const {
   return nullptr;
 }
 
-Status ReadXBuffer(const std::string& name, std::string_view bytes, XScene& out) {
+namespace {
+
+// A failure is one short line: the reader's messages may quote the rest of the file, and a bad
+// value is quoted whole.
+Status OneShortLine(const std::string& name, const Status& failure) {
+  std::string what = failure.error().substr(name.size() + 2);
+  for (char& c : what) {
+    if (static_cast<unsigned char>(c) < 0x20) c = ' ';
+  }
+  // The start and the end of a long one: the cause is at either end, the quote in the middle.
+  constexpr std::size_t kKeep = 100;
+  if (what.size() > 2 * kKeep)
+    what = what.substr(0, kKeep) + "..." + what.substr(what.size() - kKeep);
+  return Bad(name, what);
+}
+
+Status ReadXText(const std::string& name, std::string_view bytes, XScene& out) {
   std::string safeText;
   std::vector<XAnimationOptions> options;
   Status scanned = ScanXText(name, bytes, safeText, options);
@@ -743,6 +899,13 @@ Status ReadXBuffer(const std::string& name, std::string_view bytes, XScene& out)
     return Bad(name, "malformed .x file (" + why + ")");
   }
   return Convert(name, *scene, options, out);
+}
+
+}  // namespace
+
+Status ReadXBuffer(const std::string& name, std::string_view bytes, XScene& out) {
+  const Status read = ReadXText(name, bytes, out);
+  return read ? read : OneShortLine(name, read);
 }
 
 Status ReadXFile(const std::string& path, XScene& out) {

@@ -224,6 +224,10 @@ std::string CheckWave(Bytes bytes, WaveInfo* info) {
       if (size > left) return "sample data runs past the end of the file";
       const std::uint32_t whole = size - size % found.blockAlign;
       if (whole == 0) return "no sample data";
+      if (whole / found.blockAlign >
+          static_cast<std::uint64_t>(found.sampleRate) * kMaxWaveSeconds) {
+        return "sound longer than " + std::to_string(kMaxWaveSeconds) + " seconds";
+      }
       found.dataBytes = whole;
       if (info) *info = found;
       return {};

@@ -15,6 +15,10 @@ namespace skyrings::sound_check {
 
 // Upper bound on the sample data of one wave file.
 inline constexpr std::size_t kMaxWaveDataBytes = 64u * 1024u * 1024u;
+// Upper bound on the playing time of one wave. The mixer converts a whole wave to its output
+// rate and format when it opens it; a slow, narrow wave takes several hundred times its size
+// there (a 1.5 MB 1000 Hz mu-law file took over a gigabyte), so its length is what is bounded.
+inline constexpr std::uint32_t kMaxWaveSeconds = 90;
 // Upper bound on the size of one music file (MIDI and compressed streams).
 inline constexpr std::size_t kMaxMusicFileBytes = 16u * 1024u * 1024u;
 // Upper bound on any sound file read into memory: the wave data cap plus room for its headers.

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <vector>
 
@@ -29,7 +30,20 @@ constexpr std::size_t kFileHeaderSize = 14;
 constexpr std::uint32_t kUncompressed = 0;
 constexpr std::uint32_t kBitFields = 3;
 
+// Larger than any picture the window reads could be, headers and palette included.
+constexpr std::uintmax_t kMaxBmpFileBytes = 4096u * 4096u * 4u + 65536u;
+
 Status ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& out) {
+  // Pipes and devices could block or never end: only plain files of a picture's size are read.
+  std::error_code ec;
+  const std::filesystem::file_status status = std::filesystem::status(path, ec);
+  if (std::filesystem::is_directory(status)) return Status::Fail("is a folder, not a file");
+  if (std::filesystem::exists(status)) {
+    if (!std::filesystem::is_regular_file(status)) return Status::Fail("not a regular file");
+    if (std::filesystem::file_size(path, ec) > kMaxBmpFileBytes && !ec) {
+      return Status::Fail("file too large for a BMP picture");
+    }
+  }
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), std::fclose);
   if (!file) {
     if (errno == ENOENT) return Status::Fail("no such file");
@@ -39,6 +53,8 @@ Status ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& out) {
   std::size_t count = 0;
   while ((count = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) {
     out.insert(out.end(), buffer, buffer + count);
+    // The file may grow while it is read.
+    if (out.size() > kMaxBmpFileBytes) return Status::Fail("file too large for a BMP picture");
   }
   if (std::ferror(file.get())) return Status::Fail(std::strerror(errno));
   return Status::Ok();
@@ -101,24 +117,17 @@ Status CheckBmp(std::span<const std::uint8_t> bytes, int width, int height) {
   return Status::Ok();
 }
 
-Status LoadBmpPicture(std::string_view name, const std::string& path, int width, int height,
-                      RgbaPicture& out) {
-  const std::string prefix = std::string(name) + ": " + path + ": ";
-  std::vector<std::uint8_t> bytes;
-  if (Status read = ReadWholeFile(path, bytes); !read) return Status::Fail(prefix + read.error());
-  if (Status check = CheckBmp(bytes, width, height); !check) {
-    return Status::Fail(prefix + check.error());
-  }
-
+Status DecodeBmp(std::span<const std::uint8_t> bytes, int width, int height, RgbaPicture& out) {
+  if (Status check = CheckBmp(bytes, width, height); !check) return check;
   SDL_Surface* loaded =
       SDL_LoadBMP_RW(SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size())), 1);
-  if (loaded == nullptr) return Status::Fail(prefix + SDL_GetError());
+  if (loaded == nullptr) return Status::Fail(SDL_GetError());
   SDL_Surface* rgba = SDL_ConvertSurfaceFormat(loaded, SDL_PIXELFORMAT_RGBA32, 0);
   SDL_FreeSurface(loaded);
-  if (rgba == nullptr) return Status::Fail(prefix + SDL_GetError());
+  if (rgba == nullptr) return Status::Fail(SDL_GetError());
   if (rgba->w != width || rgba->h != height) {
     SDL_FreeSurface(rgba);
-    return Status::Fail(prefix + "SDL read it at a different size");
+    return Status::Fail("SDL read it at a different size");
   }
 
   RgbaPicture picture(width, height);
@@ -128,6 +137,17 @@ Status LoadBmpPicture(std::string_view name, const std::string& path, int width,
   }
   SDL_FreeSurface(rgba);
   out = std::move(picture);
+  return Status::Ok();
+}
+
+Status LoadBmpPicture(std::string_view name, const std::string& path, int width, int height,
+                      RgbaPicture& out) {
+  const std::string prefix = std::string(name) + ": " + path + ": ";
+  std::vector<std::uint8_t> bytes;
+  if (Status read = ReadWholeFile(path, bytes); !read) return Status::Fail(prefix + read.error());
+  if (Status decoded = DecodeBmp(bytes, width, height, out); !decoded) {
+    return Status::Fail(prefix + decoded.error());
+  }
   return Status::Ok();
 }
 

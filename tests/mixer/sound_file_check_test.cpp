@@ -83,6 +83,18 @@ TEST(WaveCheck, RejectsDamagedAndHostileHeaders) {
   EXPECT_TRUE(rejected([](Bytes& w) { w[12] = 'x'; })) << "no format chunk";
   EXPECT_TRUE(rejected([](Bytes& w) { w[8] = 'X'; })) << "not WAVE";
 
+  // A long wave at a low rate would take hundreds of times its size once the mixer converts it.
+  EXPECT_EQ(CheckWave(ToneWave(440, 89, 1000)), "");
+  EXPECT_EQ(CheckWave(ToneWave(440, 91, 1000)), "sound longer than 90 seconds");
+  Bytes longMuLaw = ToneWave(440, 0.05);
+  SetLe16(longMuLaw, kFormatTag, 7);  // 8-bit mu-law: one byte a frame
+  SetLe16(longMuLaw, kBits, 8);
+  SetLe16(longMuLaw, kBlockAlign, 1);
+  SetLe32(longMuLaw, kRate, 1000);
+  longMuLaw.resize(44 + 95000);
+  SetLe32(longMuLaw, kDataSize, 95000);
+  EXPECT_EQ(CheckWave(longMuLaw), "sound longer than 90 seconds");
+
   // Samples before the format are refused.
   Bytes swapped;
   PutTag(swapped, "RIFF");

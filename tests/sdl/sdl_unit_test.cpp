@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cstdio>
 #include <filesystem>
 
@@ -138,7 +140,28 @@ TEST_F(BmpFileTest, FailureNamesTheFileAndItsPath) {
   EXPECT_EQ(small.error(),
             "icon.bmp: " + PathOf("icon.bmp") + ": is 16 x 16 pixels, expected 32 x 32");
   std::filesystem::create_directories(PathOf("folder.bmp"));
-  EXPECT_FALSE(LoadBmpPicture("folder.bmp", PathOf("folder.bmp"), 1, 1, loaded).ok());
+  EXPECT_EQ(LoadBmpPicture("folder.bmp", PathOf("folder.bmp"), 1, 1, loaded).error(),
+            "folder.bmp: " + PathOf("folder.bmp") + ": is a folder, not a file");
+}
+
+// A device or a pipe in a picture's place would never end or never start: neither is read.
+TEST_F(BmpFileTest, RefusesDevicesAndOversizedFilesUnread) {
+  RgbaPicture loaded;
+  EXPECT_EQ(LoadBmpPicture("title.bmp", "/dev/zero", 640, 240, loaded).error(),
+            "title.bmp: /dev/zero: not a regular file");
+  const std::string fifo = PathOf("icon.bmp");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  EXPECT_EQ(LoadBmpPicture("icon.bmp", fifo, 32, 32, loaded).error(),
+            "icon.bmp: " + fifo + ": not a regular file");
+  const std::string big = PathOf("big.bmp");
+  {
+    std::FILE* file = std::fopen(big.c_str(), "wb");
+    ASSERT_NE(file, nullptr);
+    std::fclose(file);
+  }
+  std::filesystem::resize_file(big, std::uintmax_t{1} << 30);  // sparse: takes no disk
+  EXPECT_EQ(LoadBmpPicture("title.bmp", big, 640, 240, loaded).error(),
+            "title.bmp: " + big + ": file too large for a BMP picture");
 }
 
 TEST(StretchNearest, DoublesExactlyAndClipsWithoutShiftingTheMapping) {
