@@ -2,6 +2,7 @@
 
 #include <SDL.h>
 
+#include <cstdlib>
 #include <cstring>
 
 namespace skyrings {
@@ -10,9 +11,55 @@ bool IsHeadlessVideoDriver(const char* name) {
   return name == nullptr || std::strcmp(name, "offscreen") == 0 || std::strcmp(name, "dummy") == 0;
 }
 
+void SkipUnreachableWayland() {
+  const char* wayland = std::getenv("WAYLAND_DISPLAY");
+  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+  const bool unset =
+      (wayland == nullptr || wayland[0] == '\0') && (runtime == nullptr || runtime[0] == '\0');
+  if (!unset || SDL_GetHint(SDL_HINT_VIDEODRIVER) != nullptr) return;
+  std::string drivers;
+  for (int i = 0; i < SDL_GetNumVideoDrivers(); ++i) {
+    const char* name = SDL_GetVideoDriver(i);
+    if (name == nullptr || std::strcmp(name, "wayland") == 0) continue;
+    if (!drivers.empty()) drivers += ',';
+    drivers += name;
+  }
+  if (!drivers.empty())
+    SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, drivers.c_str(), SDL_HINT_NORMAL);
+}
+
+namespace {
+
+bool NamesOnlyAnXDisplay() {
+  const char* x = std::getenv("DISPLAY");
+  const char* wayland = std::getenv("WAYLAND_DISPLAY");
+  return x != nullptr && x[0] != '\0' && (wayland == nullptr || wayland[0] == '\0');
+}
+
+// Starts SDL's video for the box. The window has usually just closed its own connection to the
+// display; a new one is then at times refused for a moment, and SDL would go on to other drivers
+// (Wayland's prints its own complaint on standard error) and end on a headless one, so the box
+// never showed. With only an X display named, the box asks for X11 by name and tries a few times.
+bool StartVideo() {
+  if (!NamesOnlyAnXDisplay()) {
+    SkipUnreachableWayland();
+    return SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+  }
+  // A driver the user named in the environment still wins over this hint.
+  SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, "x11", SDL_HINT_NORMAL);
+  constexpr int kTries = 5;
+  for (int attempt = 1; attempt <= kTries; ++attempt) {
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) return true;
+    if (attempt < kTries) SDL_Delay(100);
+  }
+  return false;
+}
+
+}  // namespace
+
 bool ShowErrorBox(const std::string& title, const std::string& message) {
-  // Let SDL pick the video driver as the window would; a headless one means nobody would see it.
-  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
+  // A headless video driver means nobody would see the box.
+  if (!StartVideo()) return false;
   bool shown = false;
   if (!IsHeadlessVideoDriver(SDL_GetCurrentVideoDriver())) {
     shown = SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, title.c_str(), message.c_str(),

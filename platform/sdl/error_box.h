@@ -8,6 +8,11 @@ namespace skyrings {
 // True when SDL's video driver `name` shows nothing on a screen (offscreen or dummy).
 bool IsHeadlessVideoDriver(const char* name);
 
+// Without WAYLAND_DISPLAY and XDG_RUNTIME_DIR no Wayland display can be reached, and SDL's probe
+// of one only prints a complaint on standard error; this leaves Wayland out of the drivers SDL
+// tries when starting its video. A driver named in the environment or a hint wins.
+void SkipUnreachableWayland();
+
 // Shows `message` in a modal error box titled `title` when a real display exists, and returns
 // whether it was shown (the call returns when the player dismisses the box). Without a display it
 // shows nothing and returns false; the caller prints the message anyway.

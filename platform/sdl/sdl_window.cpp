@@ -109,6 +109,7 @@ Status SdlWindow::Create(TickClock& clock, const SdlWindowOptions& options,
 }
 
 Status SdlWindow::OpenVideo(const SdlWindowOptions& options) {
+  SkipUnreachableWayland();
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
     return Status::Fail(std::string("no display: SDL could not start its video: ") +
                         SDL_GetError());
