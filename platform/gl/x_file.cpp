@@ -362,6 +362,9 @@ Status ScanXText(const std::string& name, std::string_view bytes, std::string& s
     } else if (c == '#' || (c == '/' && at(i + 1) == '/')) {
       while (i < n && bytes[i] != '\n')
         ++i;
+      // The reader takes a '#' inside a name for part of it: comments are left out of what it
+      // sees, so both read the same objects.
+      continue;
     } else if (c == '"') {
       ++i;
       while (i < n && bytes[i] != '"') {
@@ -422,6 +425,18 @@ Status ScanXText(const std::string& name, std::string_view bytes, std::string& s
       }
       if (!open.empty()) {
         OpenObject& parent = open.back();
+        // Objects the reader reads to their closing brace, taking nothing inside.
+        static constexpr std::string_view kLeaves[] = {"FrameTransformMatrix",
+                                                       "MeshNormals",
+                                                       "MeshTextureCoords",
+                                                       "MeshVertexColors",
+                                                       "AnimationKey",
+                                                       "AnimationOptions",
+                                                       "Header",
+                                                       "TextureFilename"};
+        for (std::string_view leaf : kLeaves) {
+          if (parent.type == leaf) return Bad(name, "malformed: an object inside " + parent.type);
+        }
         if (!object.type.empty()) ++parent.otherTokens;
         // The reader takes anything but these before an object for an object of its own.
         const char before = pendingIdentifiers.empty() ? last : beforeNames;

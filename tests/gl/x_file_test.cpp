@@ -188,6 +188,14 @@ TEST(XFile, ReadsNumbersWhateverTheirSeparators) {
     ExpectVec(n, {0, 0, -1}, "the file's normal");
 }
 
+// A '#' starts a comment to the end of the line; the reader would take "x#y" for one name and
+// count the brace after it.
+TEST(XFile, CommentsHideWhatFollowsThemFromTheReaderToo) {
+  XScene scene;
+  ASSERT_OK(ReadXBuffer("hash.x", "xof 0302txt 0032\nFrame A { }\nExtra E { x#y {\n}\n", scene));
+  EXPECT_EQ(scene.frames.size(), 1u);
+}
+
 // ---- Bad files ----
 
 struct BadFile {
@@ -275,6 +283,10 @@ std::vector<BadFile> BadFiles() {
        header + "Mesh { 3; 0.0;0.0;0.0;, 0.0;1.0;0.0;, 1.0;0.0;0.0;; 1; 3;0,1,2;; "
                 "MeshVertexColors { 1; 0;1.0;1.0;1.0;1.0;;; } }\n",
        "vertex colours do not match"},
+      {"object_in_matrix.x",
+       header + "Frame A { FrameTransformMatrix { 1.0,0.0,0.0,0.0, 0.0,1.0,0.0,0.0, "
+                "0.0,0.0,1.0,0.0, 0.0,0.0,0.0,1.0;; Extra X { } } }\n",
+       "an object inside FrameTransformMatrix"},
       {"reference_in_frame.x", header + "Frame A { } Frame B { { A } }\n", "without a type"},
       {"reference_with_more.x",
        header + "Frame A { } AnimationSet { Animation { { A AnimationKey { 2; 0; } } } }\n",
