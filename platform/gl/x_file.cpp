@@ -619,8 +619,10 @@ Status ScanXText(const std::string& name, std::string_view bytes, std::string& s
       // Separators in known objects are the reader's own (see ReaderData); a file name's stays.
       const bool inReference = !open.empty() && open.back().type.empty() && open.size() > 1 &&
                                open[open.size() - 2].known;
-      if ((c == ';' || c == ',') && !open.empty() &&
-          ((open.back().known && open.back().type != "TextureFilename") || inReference)) {
+      // Between objects the reader takes a separator for the name of an object.
+      if ((c == ';' || c == ',') &&
+          (open.empty() || (open.back().known && open.back().type != "TextureFilename") ||
+           inReference)) {
         continue;
       }
     } else {

@@ -190,10 +190,13 @@ TEST(XFile, ReadsNumbersWhateverTheirSeparators) {
 
 // A '#' starts a comment to the end of the line; the reader would take "x#y" for one name and
 // count the brace after it.
-TEST(XFile, CommentsHideWhatFollowsThemFromTheReaderToo) {
+TEST(XFile, CommentsAndSeparatorsBetweenObjectsAreNotTheReadersToo) {
   XScene scene;
   ASSERT_OK(ReadXBuffer("hash.x", "xof 0302txt 0032\nFrame A { }\nExtra E { x#y {\n}\n", scene));
   EXPECT_EQ(scene.frames.size(), 1u);
+  // Nor would it take a separator between objects.
+  ASSERT_OK(ReadXBuffer("sep.x", "xof 0302txt 0032\nFrame A { };\nFrame B { },\n", scene));
+  EXPECT_EQ(scene.frames.size(), 3u);  // a root above the two
 }
 
 // ---- Bad files ----
