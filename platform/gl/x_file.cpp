@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -327,6 +328,11 @@ Status ScanXText(const std::string& name, std::string_view bytes, std::string& s
   std::size_t objectCount = 0;
   std::size_t meshVertices = 0, meshFaces = 0;
   std::size_t namesAt = 0;  // where the pending names start in safeText
+  // Templates and objects of other types mean nothing to the reader, which would only skip
+  // them, tokenising them its own way: they are left out of safeText. While one is open, this
+  // is its depth in `open`.
+  std::size_t hiddenAt = SIZE_MAX;
+  auto hidden = [&] { return hiddenAt != SIZE_MAX; };
   std::size_t i = 16;
   const std::size_t n = bytes.size();
   auto at = [&](std::size_t k) { return k < n ? bytes[k] : '\0'; };
@@ -450,17 +456,25 @@ Status ScanXText(const std::string& name, std::string_view bytes, std::string& s
           Status s = CheckLayout(name, parent, open.size() > 1 ? &open[open.size() - 2] : nullptr);
           if (!s) return s;
           // The parent's numbers go before the new object's type and name.
-          safeText.insert(pendingIdentifiers.empty() ? safeText.size() : namesAt,
-                          ReaderData(parent));
+          if (!hidden()) {
+            safeText.insert(pendingIdentifiers.empty() ? safeText.size() : namesAt,
+                            ReaderData(parent));
+          }
           std::vector<std::string>().swap(parent.tokens);
           s = CountMesh(name, parent, meshVertices, meshFaces);
           if (!s) return s;
         }
       }
+      const bool hide = !hidden() && !object.known && !object.type.empty();
       open.push_back(std::move(object));
       pendingIdentifiers.clear();
       ++i;
       last = '{';
+      if (hide) {
+        safeText.resize(namesAt);
+        hiddenAt = open.size() - 1;
+        continue;
+      }
     } else if (c == '}') {
       if (open.empty()) return Bad(name, "malformed: '}' without '{'");
       if (open.back().known && !pendingIdentifiers.empty()) {
@@ -471,13 +485,15 @@ Status ScanXText(const std::string& name, std::string_view bytes, std::string& s
         Status s =
             CheckLayout(name, open.back(), open.size() > 1 ? &open[open.size() - 2] : nullptr);
         if (!s) return s;
-        safeText += ReaderData(open.back());
+        if (!hidden()) safeText += ReaderData(open.back());
         std::vector<std::string>().swap(open.back().tokens);
         s = CountMesh(name, open.back(), meshVertices, meshFaces);
         if (!s) return s;
       }
       OpenObject closing = std::move(open.back());
       open.pop_back();
+      const bool endsHidden = hiddenAt == open.size();
+      if (endsHidden) hiddenAt = SIZE_MAX;
       // In a known object, an object without a type is a reference: one name and nothing else.
       if (closing.type.empty() && !open.empty() && open.back().known &&
           (closing.identifiers != 1 || closing.otherTokens != 0)) {
@@ -514,6 +530,7 @@ Status ScanXText(const std::string& name, std::string_view bytes, std::string& s
       pendingIdentifiers.clear();
       ++i;
       last = '}';
+      if (endsHidden) continue;
     } else if (IsIdentStart(c)) {
       while (i < n && (IsIdentChar(bytes[i]) || bytes[i] == '.'))
         ++i;
@@ -580,7 +597,7 @@ Status ScanXText(const std::string& name, std::string_view bytes, std::string& s
       // A known object's numbers go to the reader with its own separators (see ReaderData).
       if (open.back().known) {
         open.back().tokens.push_back(std::move(written));
-      } else {
+      } else if (!hidden()) {
         safeText += written;
       }
       if (integer && c == '-') continue;
@@ -632,7 +649,7 @@ Status ScanXText(const std::string& name, std::string_view bytes, std::string& s
       return Bad(name, std::string("not a text .x file (unexpected byte ") + hex + " at offset " +
                            std::to_string(start) + ")");
     }
-    safeText.append(bytes.substr(start, i - start));
+    if (!hidden()) safeText.append(bytes.substr(start, i - start));
   }
   if (!open.empty())
     return Bad(name, "truncated: " + std::to_string(open.size()) + " unclosed '{'");
