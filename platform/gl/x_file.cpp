@@ -457,8 +457,13 @@ Status ScanXText(const std::string& name, std::string_view bytes, std::string& s
           if (!s) return s;
           // The parent's numbers go before the new object's type and name.
           if (!hidden()) {
-            safeText.insert(pendingIdentifiers.empty() ? safeText.size() : namesAt,
-                            ReaderData(parent));
+            const std::string data = ReaderData(parent);
+            if (pendingIdentifiers.empty()) {
+              safeText += data;
+            } else {
+              safeText.insert(namesAt, data);
+              namesAt += data.size();
+            }
           }
           std::vector<std::string>().swap(parent.tokens);
           s = CountMesh(name, parent, meshVertices, meshFaces);

@@ -190,13 +190,20 @@ TEST(XFile, ReadsNumbersWhateverTheirSeparators) {
 
 // A '#' starts a comment to the end of the line; the reader would take "x#y" for one name and
 // count the brace after it.
-TEST(XFile, CommentsAndSeparatorsBetweenObjectsAreNotTheReadersToo) {
+TEST(XFile, CommentsSeparatorsAndOtherObjectsAreLeftOutOfWhatTheReaderSees) {
   XScene scene;
   ASSERT_OK(ReadXBuffer("hash.x", "xof 0302txt 0032\nFrame A { }\nExtra E { x#y {\n}\n", scene));
   EXPECT_EQ(scene.frames.size(), 1u);
   // Nor would it take a separator between objects.
   ASSERT_OK(ReadXBuffer("sep.x", "xof 0302txt 0032\nFrame A { };\nFrame B { },\n", scene));
   EXPECT_EQ(scene.frames.size(), 3u);  // a root above the two
+  // An object of another type inside a mesh is left out, the mesh's numbers are not.
+  ASSERT_OK(ReadXBuffer("extra.x",
+                        "xof 0302txt 0032\nMesh M { 3; 0.0;0.0;0.0;, 0.0;1.0;0.0;, 1.0;0.0;0.0;;"
+                        " 1; 3;0,1,2;; VertexDuplicationIndices { 3; 3; 0, 1, 2; } }\n",
+                        scene));
+  ASSERT_NE(scene.FirstMesh(), nullptr);
+  EXPECT_EQ(scene.FirstMesh()->parts.at(0).indices.size(), 3u);
 }
 
 // ---- Bad files ----
