@@ -631,6 +631,10 @@ Status ScanXText(const std::string& name, std::string_view bytes, std::string& s
       if ((c == '[' || c == ']') && !open.empty() && open.back().known) {
         return Bad(name, std::string("malformed: stray '") + c + "' in " + open.back().type);
       }
+      if ((c == '[' || c == ']') && open.empty()) {
+        return Bad(name,
+                   std::string("malformed: stray '") + c + "' at offset " + std::to_string(start));
+      }
       if (!pendingIdentifiers.empty() && (open.empty() || open.back().known)) {
         return Bad(name, "malformed: stray name '" + pendingIdentifiers.front() + "'");
       }

@@ -297,6 +297,7 @@ std::vector<BadFile> BadFiles() {
        header + "Frame A { FrameTransformMatrix { 1.0,0.0,0.0,0.0, 0.0,1.0,0.0,0.0, "
                 "0.0,0.0,1.0,0.0, 0.0,0.0,0.0,1.0;; Extra X { } } }\n",
        "an object inside FrameTransformMatrix"},
+      {"stray_bracket.x", header + "Frame A { }\n[\n", "stray '['"},
       {"reference_in_frame.x", header + "Frame A { } Frame B { { A } }\n", "without a type"},
       {"reference_with_more.x",
        header + "Frame A { } AnimationSet { Animation { { A AnimationKey { 2; 0; } } } }\n",
