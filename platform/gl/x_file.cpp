@@ -193,10 +193,18 @@ std::string ReaderData(const OpenObject& object) {
   std::string out;
   std::size_t k = 0;
   // Real numbers; the reader stops at a whole number where it reads a real (in a matrix).
+  // Long ones it cuts off mid-number, so those are written in exponent form.
   auto put = [&](const char* separator) {
-    const std::string& token = t[k++];
-    out += token;
-    if (token.find_first_of(".eE") == std::string::npos) out += ".0";
+    const std::string& token = t[k];
+    if (token.size() > 24 && std::isfinite(object.values[k])) {
+      char shorter[32];
+      std::snprintf(shorter, sizeof shorter, "%.9e", object.values[k]);
+      out += shorter;
+    } else {
+      out += token;
+      if (token.find_first_of(".eE") == std::string::npos) out += ".0";
+    }
+    ++k;
     out += separator;
   };
   // Counts, indices, key times and options are read as integers: "3." or "3e0" would stop the

@@ -161,7 +161,8 @@ TEST(XFile, ReadsNumbersWhateverTheirSeparators) {
       "xof 0302txt 0032\n"
       "Frame Root {\n"
       "  FrameTransformMatrix { 1.0,0.0,0.0,0.0, 0.0,1.0,0.0,0.0, 0.0,0.0,1.0,0.0,"
-      " 5.0,6,7.0,1; }\n"  // one ';' at the end where the reader wants two, whole numbers
+      " 5.0,6,7.000000000000000000000000000001,1; }\n"  // one ';' at the end where the reader wants
+                                                        // two, whole numbers
       "  Mesh Tri {\n"
       "    3; 0.0;;0.0;0.0;, 0.0,+1.0,0.0;, 1.0;0.0;0.0;;;\n"  // doubled, commas, tripled
       "    1.; 3.;0;1;2e0;;;\n"                                // whole numbers written as reals
