@@ -298,6 +298,13 @@ std::vector<BadFile> BadFiles() {
        header + "Frame A { FrameTransformMatrix { 1.0,0.0,0.0,0.0, 0.0,1.0,0.0,0.0, "
                 "0.0,0.0,1.0,0.0, 0.0,0.0,0.0,1.0;; Extra X { } } }\n",
        "an object inside FrameTransformMatrix"},
+      // The reader would cut the number off and miss its separator instead.
+      {"long_number.x",
+       header +
+           "Frame F { FrameTransformMatrix { 1.0,0.0,0.0,0.0, 0.0,1.0,0.0,0.0, "
+           "0.0,0.0,1.0,0.0, 5.0," +
+           std::string(70, '4') + "1.0,0.0,1.0;; } }\n",
+       "frame 'F' matrix"},
       {"stray_bracket.x", header + "Frame A { }\n[\n", "stray '['"},
       {"reference_in_frame.x", header + "Frame A { } Frame B { { A } }\n", "without a type"},
       {"reference_with_more.x",
