@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -192,10 +193,18 @@ std::string ReaderData(const OpenObject& object) {
   std::string out;
   std::size_t k = 0;
   // Real numbers; the reader stops at a whole number where it reads a real (in a matrix).
+  // Long ones it cuts off mid-number, so those are written in exponent form.
   auto put = [&](const char* separator) {
-    const std::string& token = t[k++];
-    out += token;
-    if (token.find_first_of(".eE") == std::string::npos) out += ".0";
+    const std::string& token = t[k];
+    if (token.size() > 24 && std::isfinite(object.values[k])) {
+      char shorter[32];
+      std::snprintf(shorter, sizeof shorter, "%.9e", object.values[k]);
+      out += shorter;
+    } else {
+      out += token;
+      if (token.find_first_of(".eE") == std::string::npos) out += ".0";
+    }
+    ++k;
     out += separator;
   };
   // Counts, indices, key times and options are read as integers: "3." or "3e0" would stop the
@@ -327,6 +336,11 @@ Status ScanXText(const std::string& name, std::string_view bytes, std::string& s
   std::size_t objectCount = 0;
   std::size_t meshVertices = 0, meshFaces = 0;
   std::size_t namesAt = 0;  // where the pending names start in safeText
+  // Templates and objects of other types mean nothing to the reader, which would only skip
+  // them, tokenising them its own way: they are left out of safeText. While one is open, this
+  // is its depth in `open`.
+  std::size_t hiddenAt = SIZE_MAX;
+  auto hidden = [&] { return hiddenAt != SIZE_MAX; };
   std::size_t i = 16;
   const std::size_t n = bytes.size();
   auto at = [&](std::size_t k) { return k < n ? bytes[k] : '\0'; };
@@ -362,6 +376,9 @@ Status ScanXText(const std::string& name, std::string_view bytes, std::string& s
     } else if (c == '#' || (c == '/' && at(i + 1) == '/')) {
       while (i < n && bytes[i] != '\n')
         ++i;
+      // The reader takes a '#' inside a name for part of it: comments are left out of what it
+      // sees, so both read the same objects.
+      continue;
     } else if (c == '"') {
       ++i;
       while (i < n && bytes[i] != '"') {
@@ -422,6 +439,18 @@ Status ScanXText(const std::string& name, std::string_view bytes, std::string& s
       }
       if (!open.empty()) {
         OpenObject& parent = open.back();
+        // Objects the reader reads to their closing brace, taking nothing inside.
+        static constexpr std::string_view kLeaves[] = {"FrameTransformMatrix",
+                                                       "MeshNormals",
+                                                       "MeshTextureCoords",
+                                                       "MeshVertexColors",
+                                                       "AnimationKey",
+                                                       "AnimationOptions",
+                                                       "Header",
+                                                       "TextureFilename"};
+        for (std::string_view leaf : kLeaves) {
+          if (parent.type == leaf) return Bad(name, "malformed: an object inside " + parent.type);
+        }
         if (!object.type.empty()) ++parent.otherTokens;
         // The reader takes anything but these before an object for an object of its own.
         const char before = pendingIdentifiers.empty() ? last : beforeNames;
@@ -435,17 +464,30 @@ Status ScanXText(const std::string& name, std::string_view bytes, std::string& s
           Status s = CheckLayout(name, parent, open.size() > 1 ? &open[open.size() - 2] : nullptr);
           if (!s) return s;
           // The parent's numbers go before the new object's type and name.
-          safeText.insert(pendingIdentifiers.empty() ? safeText.size() : namesAt,
-                          ReaderData(parent));
+          if (!hidden()) {
+            const std::string data = ReaderData(parent);
+            if (pendingIdentifiers.empty()) {
+              safeText += data;
+            } else {
+              safeText.insert(namesAt, data);
+              namesAt += data.size();
+            }
+          }
           std::vector<std::string>().swap(parent.tokens);
           s = CountMesh(name, parent, meshVertices, meshFaces);
           if (!s) return s;
         }
       }
+      const bool hide = !hidden() && !object.known && !object.type.empty();
       open.push_back(std::move(object));
       pendingIdentifiers.clear();
       ++i;
       last = '{';
+      if (hide) {
+        safeText.resize(namesAt);
+        hiddenAt = open.size() - 1;
+        continue;
+      }
     } else if (c == '}') {
       if (open.empty()) return Bad(name, "malformed: '}' without '{'");
       if (open.back().known && !pendingIdentifiers.empty()) {
@@ -456,13 +498,15 @@ Status ScanXText(const std::string& name, std::string_view bytes, std::string& s
         Status s =
             CheckLayout(name, open.back(), open.size() > 1 ? &open[open.size() - 2] : nullptr);
         if (!s) return s;
-        safeText += ReaderData(open.back());
+        if (!hidden()) safeText += ReaderData(open.back());
         std::vector<std::string>().swap(open.back().tokens);
         s = CountMesh(name, open.back(), meshVertices, meshFaces);
         if (!s) return s;
       }
       OpenObject closing = std::move(open.back());
       open.pop_back();
+      const bool endsHidden = hiddenAt == open.size();
+      if (endsHidden) hiddenAt = SIZE_MAX;
       // In a known object, an object without a type is a reference: one name and nothing else.
       if (closing.type.empty() && !open.empty() && open.back().known &&
           (closing.identifiers != 1 || closing.otherTokens != 0)) {
@@ -499,6 +543,7 @@ Status ScanXText(const std::string& name, std::string_view bytes, std::string& s
       pendingIdentifiers.clear();
       ++i;
       last = '}';
+      if (endsHidden) continue;
     } else if (IsIdentStart(c)) {
       while (i < n && (IsIdentChar(bytes[i]) || bytes[i] == '.'))
         ++i;
@@ -565,7 +610,7 @@ Status ScanXText(const std::string& name, std::string_view bytes, std::string& s
       // A known object's numbers go to the reader with its own separators (see ReaderData).
       if (open.back().known) {
         open.back().tokens.push_back(std::move(written));
-      } else {
+      } else if (!hidden()) {
         safeText += written;
       }
       if (integer && c == '-') continue;
@@ -594,6 +639,10 @@ Status ScanXText(const std::string& name, std::string_view bytes, std::string& s
       if ((c == '[' || c == ']') && !open.empty() && open.back().known) {
         return Bad(name, std::string("malformed: stray '") + c + "' in " + open.back().type);
       }
+      if ((c == '[' || c == ']') && open.empty()) {
+        return Bad(name,
+                   std::string("malformed: stray '") + c + "' at offset " + std::to_string(start));
+      }
       if (!pendingIdentifiers.empty() && (open.empty() || open.back().known)) {
         return Bad(name, "malformed: stray name '" + pendingIdentifiers.front() + "'");
       }
@@ -604,8 +653,10 @@ Status ScanXText(const std::string& name, std::string_view bytes, std::string& s
       // Separators in known objects are the reader's own (see ReaderData); a file name's stays.
       const bool inReference = !open.empty() && open.back().type.empty() && open.size() > 1 &&
                                open[open.size() - 2].known;
-      if ((c == ';' || c == ',') && !open.empty() &&
-          ((open.back().known && open.back().type != "TextureFilename") || inReference)) {
+      // Between objects the reader takes a separator for the name of an object.
+      if ((c == ';' || c == ',') &&
+          (open.empty() || (open.back().known && open.back().type != "TextureFilename") ||
+           inReference)) {
         continue;
       }
     } else {
@@ -615,7 +666,7 @@ Status ScanXText(const std::string& name, std::string_view bytes, std::string& s
       return Bad(name, std::string("not a text .x file (unexpected byte ") + hex + " at offset " +
                            std::to_string(start) + ")");
     }
-    safeText.append(bytes.substr(start, i - start));
+    if (!hidden()) safeText.append(bytes.substr(start, i - start));
   }
   if (!open.empty())
     return Bad(name, "truncated: " + std::to_string(open.size()) + " unclosed '{'");

@@ -161,7 +161,8 @@ TEST(XFile, ReadsNumbersWhateverTheirSeparators) {
       "xof 0302txt 0032\n"
       "Frame Root {\n"
       "  FrameTransformMatrix { 1.0,0.0,0.0,0.0, 0.0,1.0,0.0,0.0, 0.0,0.0,1.0,0.0,"
-      " 5.0,6,7.0,1; }\n"  // one ';' at the end where the reader wants two, whole numbers
+      " 5.0,6,7.000000000000000000000000000001,1; }\n"  // one ';' at the end where the reader wants
+                                                        // two, whole numbers
       "  Mesh Tri {\n"
       "    3; 0.0;;0.0;0.0;, 0.0,+1.0,0.0;, 1.0;0.0;0.0;;;\n"  // doubled, commas, tripled
       "    1.; 3.;0;1;2e0;;;\n"                                // whole numbers written as reals
@@ -186,6 +187,24 @@ TEST(XFile, ReadsNumbersWhateverTheirSeparators) {
   EXPECT_FLOAT_EQ(ySum, 1);
   for (const Vec3& n : mesh->parts[0].normals)
     ExpectVec(n, {0, 0, -1}, "the file's normal");
+}
+
+// A '#' starts a comment to the end of the line; the reader would take "x#y" for one name and
+// count the brace after it.
+TEST(XFile, CommentsSeparatorsAndOtherObjectsAreLeftOutOfWhatTheReaderSees) {
+  XScene scene;
+  ASSERT_OK(ReadXBuffer("hash.x", "xof 0302txt 0032\nFrame A { }\nExtra E { x#y {\n}\n", scene));
+  EXPECT_EQ(scene.frames.size(), 1u);
+  // Nor would it take a separator between objects.
+  ASSERT_OK(ReadXBuffer("sep.x", "xof 0302txt 0032\nFrame A { };\nFrame B { },\n", scene));
+  EXPECT_EQ(scene.frames.size(), 3u);  // a root above the two
+  // An object of another type inside a mesh is left out, the mesh's numbers are not.
+  ASSERT_OK(ReadXBuffer("extra.x",
+                        "xof 0302txt 0032\nMesh M { 3; 0.0;0.0;0.0;, 0.0;1.0;0.0;, 1.0;0.0;0.0;;"
+                        " 1; 3;0,1,2;; VertexDuplicationIndices { 3; 3; 0, 1, 2; } }\n",
+                        scene));
+  ASSERT_NE(scene.FirstMesh(), nullptr);
+  EXPECT_EQ(scene.FirstMesh()->parts.at(0).indices.size(), 3u);
 }
 
 // ---- Bad files ----
@@ -275,6 +294,18 @@ std::vector<BadFile> BadFiles() {
        header + "Mesh { 3; 0.0;0.0;0.0;, 0.0;1.0;0.0;, 1.0;0.0;0.0;; 1; 3;0,1,2;; "
                 "MeshVertexColors { 1; 0;1.0;1.0;1.0;1.0;;; } }\n",
        "vertex colours do not match"},
+      {"object_in_matrix.x",
+       header + "Frame A { FrameTransformMatrix { 1.0,0.0,0.0,0.0, 0.0,1.0,0.0,0.0, "
+                "0.0,0.0,1.0,0.0, 0.0,0.0,0.0,1.0;; Extra X { } } }\n",
+       "an object inside FrameTransformMatrix"},
+      // The reader would cut the number off and miss its separator instead.
+      {"long_number.x",
+       header +
+           "Frame F { FrameTransformMatrix { 1.0,0.0,0.0,0.0, 0.0,1.0,0.0,0.0, "
+           "0.0,0.0,1.0,0.0, 5.0," +
+           std::string(70, '4') + "1.0,0.0,1.0;; } }\n",
+       "frame 'F' matrix"},
+      {"stray_bracket.x", header + "Frame A { }\n[\n", "stray '['"},
       {"reference_in_frame.x", header + "Frame A { } Frame B { { A } }\n", "without a type"},
       {"reference_with_more.x",
        header + "Frame A { } AnimationSet { Animation { { A AnimationKey { 2; 0; } } } }\n",
