@@ -1,4 +1,5 @@
 #include "platform/gl/x_file.h"
+#include "platform/gl/plain_file.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -960,28 +961,8 @@ Status ReadXBuffer(const std::string& name, std::string_view bytes, XScene& out)
 }
 
 Status ReadXFile(const std::string& path, XScene& out) {
-  std::error_code ec;
-  if (std::filesystem::is_directory(path, ec)) return Bad(path, "is a folder, not a file");
-  // Pipes and devices could block or never end: only plain files are read.
-  if (std::filesystem::exists(path, ec) && !std::filesystem::is_regular_file(path, ec)) {
-    return Bad(path, "not a regular file");
-  }
-  std::ifstream file(path, std::ios::binary);
-  if (!file) {
-    const int error = errno;
-    if (error == ENOENT) return Bad(path, "no such file");
-    return Bad(path, std::string("cannot open (") + std::strerror(error) + ")");
-  }
-  file.seekg(0, std::ios::end);
-  const std::streamoff size = file.tellg();
-  if (size < 0) return Bad(path, "cannot read (not a regular file)");
-  if (static_cast<std::size_t>(size) > kMaxXFileBytes) {
-    return Bad(path, "file too large (" + std::to_string(size) + " bytes, at most " +
-                         std::to_string(kMaxXFileBytes) + ")");
-  }
-  std::string bytes(static_cast<std::size_t>(size), '\0');
-  file.seekg(0);
-  if (!file.read(bytes.data(), size)) return Bad(path, "cannot read");
+  std::string bytes;
+  if (Status read = ReadPlainFile(path, kMaxXFileBytes, bytes); !read) return read;
   return ReadXBuffer(path, bytes, out);
 }
 
