@@ -17,18 +17,19 @@ using skyrings::fuzz::Require;
 namespace check = skyrings::sound_check;
 
 void Decode(std::span<const std::uint8_t> bytes, const check::WaveInfo& info) {
-  SDL_AudioSpec spec{};
+  SDL_AudioSpec audio{};
   Uint8* samples = nullptr;
   Uint32 length = 0;
   SDL_RWops* source = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
   Require(source != nullptr, "SDL reads from memory");
   // SDL may still refuse what the check let through; the game then shows SDL's reason.
-  if (SDL_LoadWAV_RW(source, 1, &spec, &samples, &length) == nullptr) return;
-  Require(spec.channels == info.channels && static_cast<Uint32>(spec.freq) == info.sampleRate,
+  if (SDL_LoadWAV_RW(source, 1, &audio, &samples, &length) == nullptr) return;
+  Require(audio.channels == info.channels && static_cast<Uint32>(audio.freq) == info.sampleRate,
           "SDL reads the format the check read");
 
   SDL_AudioCVT cvt;
-  if (SDL_BuildAudioCVT(&cvt, spec.format, spec.channels, spec.freq, AUDIO_S16SYS, 2, 44100) >= 0 &&
+  if (SDL_BuildAudioCVT(&cvt, audio.format, audio.channels, audio.freq, AUDIO_S16SYS, 2, 44100) >=
+          0 &&
       cvt.needed) {
     cvt.len = static_cast<int>(length);
     const std::size_t room =

@@ -16,7 +16,7 @@ namespace skyrings_assets_test {
 namespace {
 
 struct Wav {
-  SDL_AudioSpec spec{};
+  SDL_AudioSpec audio{};
   std::vector<std::int16_t> samples;  // interleaved
   double seconds = 0.0;
 };
@@ -24,12 +24,12 @@ struct Wav {
 bool LoadWav(const std::string& name, Wav& out) {
   Uint8* buffer = nullptr;
   Uint32 length = 0;
-  if (SDL_LoadWAV(DataPath(name).c_str(), &out.spec, &buffer, &length) == nullptr) return false;
+  if (SDL_LoadWAV(DataPath(name).c_str(), &out.audio, &buffer, &length) == nullptr) return false;
   out.samples.resize(length / 2);
   std::memcpy(out.samples.data(), buffer, out.samples.size() * 2);
   SDL_FreeWAV(buffer);
-  out.seconds = static_cast<double>(out.samples.size()) / out.spec.channels /
-                static_cast<double>(out.spec.freq);
+  out.seconds = static_cast<double>(out.samples.size()) / out.audio.channels /
+                static_cast<double>(out.audio.freq);
   return true;
 }
 
@@ -40,9 +40,9 @@ TEST(Sounds, ShortCleanSixteenBitEffects) {
     SCOPED_TRACE(name);
     Wav wav;
     ASSERT_TRUE(LoadWav(name, wav)) << SDL_GetError();
-    EXPECT_EQ(wav.spec.format, AUDIO_S16LSB);
-    EXPECT_TRUE(wav.spec.freq == 22050 || wav.spec.freq == 44100);
-    EXPECT_TRUE(wav.spec.channels == 1 || wav.spec.channels == 2);
+    EXPECT_EQ(wav.audio.format, AUDIO_S16LSB);
+    EXPECT_TRUE(wav.audio.freq == 22050 || wav.audio.freq == 44100);
+    EXPECT_TRUE(wav.audio.channels == 1 || wav.audio.channels == 2);
     EXPECT_GE(wav.seconds, 0.1);
     EXPECT_LE(wav.seconds, 1.5);
     int peak = 0;
