@@ -17,7 +17,8 @@ if [ -z "${SKYRINGS_HARDENING_INSIDE:-}" ]; then
   rm -rf "$out"
   mkdir -p "$out"
   export SKYRINGS_HARDENING_INSIDE=1
-  exec xvfb-run -a -s "-screen 0 640x480x24" "$0" "$@"
+  # A display number of our own: two "xvfb-run -a" started at once may pick the same one.
+  exec xvfb-run -n $((100 + $$ % 800)) -s "-screen 0 640x480x24" "$0" "$@"
 fi
 out=$(readlink -f "$out")
 source "$(dirname "$0")/xvfb_lib.sh"
