@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "shell/status.h"
+#include "interfaces/status.h"
 
 namespace skyrings::fuzz {
 

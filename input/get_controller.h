@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "input/joystick_port.h"
+#include "interfaces/joystick_port.h"
 
 namespace skyrings {
 

@@ -4,13 +4,13 @@
 
 #include "game/random.h"
 #include "input/get_controller.h"
-#include "input/joystick_port.h"
-#include "render/retained3d.h"
+#include "interfaces/joystick_port.h"
+#include "interfaces/retained3d.h"
+#include "interfaces/sound_port.h"
+#include "interfaces/tick_clock.h"
+#include "interfaces/window.h"
 #include "shell/game_state.h"
-#include "shell/tick_clock.h"
-#include "shell/window.h"
 #include "sound/music.h"
-#include "sound/sound_port.h"
 
 namespace skyrings {
 

@@ -11,8 +11,8 @@
 #include <cstdint>
 #include <memory>
 
-#include "render/retained3d.h"
-#include "shell/status.h"
+#include "interfaces/retained3d.h"
+#include "interfaces/status.h"
 
 namespace skyrings {
 

@@ -1,6 +1,6 @@
 #include "sound/music.h"
 
-#include "shell/status.h"
+#include "interfaces/status.h"
 
 namespace skyrings {
 namespace {

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <string>
 
-#include "sound/sound_port.h"
+#include "interfaces/sound_port.h"
 
 namespace skyrings {
 

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "shell/status.h"
+#include "interfaces/status.h"
 
 namespace skyrings::gl {
 

@@ -9,9 +9,9 @@
 #define GL_GLEXT_PROTOTYPES 1
 #include <GL/glcorearb.h>
 
+#include "interfaces/status.h"
 #include "platform/gl/bmp_file.h"
 #include "platform/gl/x_file.h"
-#include "shell/status.h"
 
 namespace skyrings {
 class ViewTarget;

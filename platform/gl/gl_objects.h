@@ -1,14 +1,14 @@
 #pragma once
-// The OpenGL component's objects behind the interfaces of render/retained3d.h.
+// The OpenGL component's objects behind the interfaces of interfaces/retained3d.h.
 
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "interfaces/retained3d.h"
 #include "platform/gl/gl_context.h"
 #include "platform/gl/x_file.h"
 #include "platform/gl/xmath.h"
-#include "render/retained3d.h"
 
 namespace skyrings::gl {
 

@@ -9,7 +9,7 @@
 
 #include <memory>
 
-#include "render/retained3d.h"
+#include "interfaces/retained3d.h"
 
 namespace skyrings {
 

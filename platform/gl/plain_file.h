@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <string>
 
-#include "shell/status.h"
+#include "interfaces/status.h"
 
 namespace skyrings::gl {
 

@@ -9,8 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "interfaces/status.h"
 #include "platform/gl/xmath.h"
-#include "shell/status.h"
 
 namespace skyrings::gl {
 

@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "render/retained3d.h"
+#include "interfaces/retained3d.h"
 
 namespace skyrings {
 

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <map>
 
-#include "input/joystick_port.h"
+#include "interfaces/joystick_port.h"
 
 namespace skyrings {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "sound/sound_port.h"
+#include "interfaces/sound_port.h"
 
 namespace skyrings {
 

@@ -10,8 +10,8 @@
 #include <utility>
 #include <vector>
 
+#include "interfaces/window_layout.h"
 #include "platform/headless/headless_clock.h"
-#include "shell/window.h"
 
 namespace skyrings {
 
@@ -80,7 +80,7 @@ class HeadlessWindow : public Window {
   std::string programDirectory_;
   std::deque<Event> events_;
   std::vector<SurfaceOp> surfaceOps_;
-  std::array<std::string, 4> captions_{"1P ENTRY!", "", "", ""};
+  std::array<std::string, kLabelCount> captions_{kFirstPlayerCaption, "", "", ""};
   std::vector<std::pair<int, std::string>> captionLog_;
   std::string failNext_;
   std::int64_t idleLimit_ = INT64_MAX;

@@ -15,7 +15,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "input/joystick_port.h"
+#include "interfaces/joystick_port.h"
 
 struct _SDL_Joystick;
 

@@ -23,7 +23,7 @@
 #include <string>
 #include <vector>
 
-#include "sound/sound_port.h"
+#include "interfaces/sound_port.h"
 
 struct Mix_Chunk;
 typedef struct _Mix_Music Mix_Music;

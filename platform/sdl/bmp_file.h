@@ -6,8 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "interfaces/status.h"
 #include "platform/sdl/rgba_picture.h"
-#include "shell/status.h"
 
 namespace skyrings {
 

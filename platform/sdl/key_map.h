@@ -6,12 +6,12 @@
 #include <cstdint>
 #include <optional>
 
-#include "input/keyboard.h"
+#include "interfaces/window.h"
 
 namespace skyrings {
 
-// The virtual-key code (input/keyboard.h) of a key symbol, or nothing for a key the game does not
-// hear (F11 among them: it belongs to the window).
+// The virtual-key code (interfaces/window.h) of a key symbol, or nothing for a key the game does
+// not hear (F11 among them: it belongs to the window).
 std::optional<std::int16_t> VirtualKeyFor(SDL_Keycode symbol);
 
 // Shift 1, Ctrl 2, Alt 4, added up; either side's key counts.

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "interfaces/status.h"
 #include "platform/sdl/rgba_picture.h"
-#include "shell/status.h"
 
 typedef struct _TTF_Font TTF_Font;
 

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "shell/window.h"
+#include "interfaces/window.h"
 
 namespace skyrings {
 

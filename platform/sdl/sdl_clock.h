@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "shell/tick_clock.h"
+#include "interfaces/tick_clock.h"
 
 namespace skyrings {
 

@@ -15,8 +15,6 @@
 namespace skyrings {
 namespace {
 
-constexpr const char* kCaption = "Direct3D Test";
-
 std::string BaseDirectory() {
   char* base = SDL_GetBasePath();
   if (base == nullptr) return std::string();
@@ -82,7 +80,7 @@ Status SdlWindow::Create(TickClock& clock, const SdlWindowOptions& options,
 
   if (Status loaded =
           LoadBmpPicture(kTitlePictureFile, JoinPath(window->programDirectory_, kTitlePictureFile),
-                         kTitleWidth, kTitleHeight, window->title_);
+                         kPictureWidth, kPictureHeight, window->title_);
       !loaded) {
     return loaded;
   }
@@ -101,7 +99,7 @@ Status SdlWindow::Create(TickClock& clock, const SdlWindowOptions& options,
   for (int i = 0; i < kLabelCount; ++i) {
     window->labelCells_[i] = window->font_->RenderCell("", kLabelWidth, kLabelHeight);
   }
-  if (Status set = window->SetCaption(0, "1P ENTRY!"); !set) return set;
+  if (Status set = window->SetCaption(0, kFirstPlayerCaption); !set) return set;
 
   if (Status opened = window->OpenVideo(options); !opened) return opened;
   out = std::move(window);
@@ -132,8 +130,8 @@ Status SdlWindow::OpenVideo(const SdlWindowOptions& options) {
 
   std::uint32_t flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI;
   if (options.fullScreen) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
-  window_ = SDL_CreateWindow(kCaption, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, kWidth,
-                             kHeight, flags);
+  window_ = SDL_CreateWindow(kWindowCaption, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                             kWindowWidth, kWindowHeight, flags);
   if (window_ == nullptr) {
     return Status::Fail(std::string("window: SDL_CreateWindow: ") + SDL_GetError());
   }
@@ -167,9 +165,9 @@ Status SdlWindow::OpenVideo(const SdlWindowOptions& options) {
 }
 
 Status SdlWindow::CreateGlObjects() {
-  gl_.baseTexture = MakeTexture(kWidth, kHeight);
+  gl_.baseTexture = MakeTexture(kWindowWidth, kWindowHeight);
   gl_.viewTexture = MakeTexture(kViewRect.width, kViewRect.height);
-  gl_.composeTexture = MakeTexture(kWidth, kHeight);
+  gl_.composeTexture = MakeTexture(kWindowWidth, kWindowHeight);
   glBindTexture(GL_TEXTURE_2D, 0);
   GLuint framebuffers[4] = {};
   glGenFramebuffers(4, framebuffers);
@@ -230,7 +228,7 @@ Status SdlWindow::PaintPicture(PixelRect source, PixelRect target) {
     return Status::Fail("PaintPicture: target rectangle of negative size");
   }
   if (source.width == 0 || source.height == 0) return Status::Ok();
-  if (ClipRect(target, kWidth, kHeight).width == 0) return Status::Ok();
+  if (ClipRect(target, kWindowWidth, kWindowHeight).width == 0) return Status::Ok();
   // The entry screen repaints the title every step: the same paint again changes nothing.
   if (lastPaint_ && lastPaint_->first == source && lastPaint_->second == target) {
     return Status::Ok();
@@ -246,7 +244,7 @@ Status SdlWindow::FillBlack(PixelRect target) {
   if (target.width < 0 || target.height < 0) {
     return Status::Fail("FillBlack: rectangle of negative size");
   }
-  if (ClipRect(target, kWidth, kHeight).width == 0) return Status::Ok();
+  if (ClipRect(target, kWindowWidth, kWindowHeight).width == 0) return Status::Ok();
   FillRect(surface_, target, kOpaqueBlack);
   lastPaint_.reset();
   surfaceChanged_ = true;
@@ -321,7 +319,7 @@ Status SdlWindow::SetFullScreen(bool fullScreen) {
     return Status::Fail(std::string("full screen: ") + SDL_GetError());
   }
   fullScreen_ = fullScreen;
-  if (!fullScreen) SDL_SetWindowSize(window_, kWidth, kHeight);
+  if (!fullScreen) SDL_SetWindowSize(window_, kWindowWidth, kWindowHeight);
   // The pointer has no use in the game; it stays out of the way while the game fills the screen.
   SDL_ShowCursor(fullScreen ? SDL_DISABLE : SDL_ENABLE);
   needsPresent_ = true;
@@ -407,7 +405,7 @@ void SdlWindow::UploadChanges() {
   glActiveTexture(GL_TEXTURE0);
   glBindTexture(GL_TEXTURE_2D, gl_.baseTexture);
   if (surfaceChanged_) {
-    glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, kWidth, kHeight, GL_RGBA, GL_UNSIGNED_BYTE,
+    glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, kWindowWidth, kWindowHeight, GL_RGBA, GL_UNSIGNED_BYTE,
                     surface_.pixels.data());
     labelChanged_.fill(true);  // the labels lie over the surface
     surfaceChanged_ = false;
@@ -428,11 +426,12 @@ void SdlWindow::Compose() {
   glBindFramebuffer(GL_READ_FRAMEBUFFER, gl_.baseFramebuffer);
   glReadBuffer(GL_COLOR_ATTACHMENT0);
   // The base texture holds row 0 at the top; the composed picture is in OpenGL's order.
-  glBlitFramebuffer(0, 0, kWidth, kHeight, 0, kHeight, kWidth, 0, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+  glBlitFramebuffer(0, 0, kWindowWidth, kWindowHeight, 0, kWindowHeight, kWindowWidth, 0,
+                    GL_COLOR_BUFFER_BIT, GL_NEAREST);
   if (viewVisible_) {
     glBindFramebuffer(GL_READ_FRAMEBUFFER, gl_.viewFramebuffer);
     glReadBuffer(GL_COLOR_ATTACHMENT0);
-    const int bottom = kHeight - kViewRect.y - kViewRect.height;
+    const int bottom = kWindowHeight - kViewRect.y - kViewRect.height;
     glBlitFramebuffer(0, 0, kViewRect.width, kViewRect.height, kViewRect.x, bottom,
                       kViewRect.x + kViewRect.width, bottom + kViewRect.height, GL_COLOR_BUFFER_BIT,
                       GL_NEAREST);
@@ -451,7 +450,7 @@ Status SdlWindow::PresentIfChanged() {
   int drawableWidth = 0;
   int drawableHeight = 0;
   SDL_GL_GetDrawableSize(window_, &drawableWidth, &drawableHeight);
-  const ScreenFit fit = FitPicture(drawableWidth, drawableHeight, kWidth, kHeight);
+  const ScreenFit fit = FitPicture(drawableWidth, drawableHeight, kWindowWidth, kWindowHeight);
   glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
   glDrawBuffer(GL_BACK);
   glViewport(0, 0, drawableWidth, drawableHeight);
@@ -459,8 +458,8 @@ Status SdlWindow::PresentIfChanged() {
   glBindFramebuffer(GL_READ_FRAMEBUFFER, gl_.composeFramebuffer);
   glReadBuffer(GL_COLOR_ATTACHMENT0);
   const int bottom = drawableHeight - fit.y - fit.height;
-  glBlitFramebuffer(0, 0, kWidth, kHeight, fit.x, bottom, fit.x + fit.width, bottom + fit.height,
-                    GL_COLOR_BUFFER_BIT, GL_NEAREST);
+  glBlitFramebuffer(0, 0, kWindowWidth, kWindowHeight, fit.x, bottom, fit.x + fit.width,
+                    bottom + fit.height, GL_COLOR_BUFFER_BIT, GL_NEAREST);
   SDL_GL_SwapWindow(window_);
   needsPresent_ = false;
   ++presentCount_;
@@ -472,18 +471,18 @@ Status SdlWindow::ComposeToPixels(RgbaPicture& out) {
     return Status::Fail(std::string("ComposeToPixels: SDL_GL_MakeCurrent: ") + SDL_GetError());
   }
   Compose();
-  RgbaPicture picture(kWidth, kHeight);
+  RgbaPicture picture(kWindowWidth, kWindowHeight);
   std::vector<std::uint8_t> rows(picture.pixels.size());
   PrepareClientPixelState();
   glBindFramebuffer(GL_READ_FRAMEBUFFER, gl_.composeFramebuffer);
   glReadBuffer(GL_COLOR_ATTACHMENT0);
-  glReadPixels(0, 0, kWidth, kHeight, GL_RGBA, GL_UNSIGNED_BYTE, rows.data());
+  glReadPixels(0, 0, kWindowWidth, kWindowHeight, GL_RGBA, GL_UNSIGNED_BYTE, rows.data());
   if (GLenum error = glGetError(); error != GL_NO_ERROR) {
     return Status::Fail("ComposeToPixels: OpenGL error " + std::to_string(error));
   }
-  const std::size_t rowBytes = static_cast<std::size_t>(kWidth) * 4;
-  for (int y = 0; y < kHeight; ++y) {
-    std::copy_n(rows.data() + static_cast<std::size_t>(kHeight - 1 - y) * rowBytes, rowBytes,
+  const std::size_t rowBytes = static_cast<std::size_t>(kWindowWidth) * 4;
+  for (int y = 0; y < kWindowHeight; ++y) {
+    std::copy_n(rows.data() + static_cast<std::size_t>(kWindowHeight - 1 - y) * rowBytes, rowBytes,
                 picture.Row(y));
   }
   out = std::move(picture);

@@ -20,11 +20,11 @@
 #include <utility>
 #include <vector>
 
+#include "interfaces/tick_clock.h"
+#include "interfaces/window_layout.h"
 #include "platform/sdl/label_font.h"
 #include "platform/sdl/rgba_picture.h"
 #include "platform/view_target.h"
-#include "shell/tick_clock.h"
-#include "shell/window.h"
 
 struct SDL_Window;
 union SDL_Event;
@@ -44,15 +44,6 @@ struct SdlWindowOptions {
 
 class SdlWindow final : public Window, public ViewTarget {
  public:
-  static constexpr int kWidth = 640;
-  static constexpr int kHeight = 480;
-  static constexpr PixelRect kViewRect{120, 90, 400, 300};
-  static constexpr int kLabelCount = 4;
-  static constexpr int kLabelTop = 450;
-  static constexpr int kLabelWidth = 160;
-  static constexpr int kLabelHeight = 16;
-  static constexpr int kTitleWidth = 640;
-  static constexpr int kTitleHeight = 240;
   static constexpr int kIconSize = 32;
 
   // Makes the window, hidden until Show(). `clock` is the time base of DoEvents' deadlines and
@@ -127,7 +118,7 @@ class SdlWindow final : public Window, public ViewTarget {
   void* context_ = nullptr;
   GlObjects gl_;
 
-  RgbaPicture surface_{kWidth, kHeight};
+  RgbaPicture surface_{kWindowWidth, kWindowHeight};
   std::array<std::string, kLabelCount> captions_;
   std::array<RgbaPicture, kLabelCount> labelCells_;
   bool surfaceChanged_ = true;

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "shell/status.h"
+#include "interfaces/status.h"
 
 #define EXPECT_OK(expr)                           \
   do {                                            \

@@ -10,7 +10,7 @@
 #include <memory>
 #include <string>
 
-#include "shell/status.h"
+#include "interfaces/status.h"
 
 namespace skyrings {
 

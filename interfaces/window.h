@@ -8,11 +8,12 @@
 #include <cstdint>
 #include <string>
 
-#include "shell/status.h"
+#include "interfaces/status.h"
 
 namespace skyrings {
 
-class ViewTarget;  // the 3D view's window, as the 3D device binds to it (see render/retained3d.h)
+class ViewTarget;  // the 3D view's window, as the 3D device binds to it (see
+                   // interfaces/retained3d.h)
 
 struct PixelRect {
   int x = 0;
@@ -22,11 +23,23 @@ struct PixelRect {
   friend bool operator==(const PixelRect&, const PixelRect&) = default;
 };
 
+// Virtual-key codes of the keys the game hears.
+inline constexpr std::int16_t kKeyEnter = 13;
+inline constexpr std::int16_t kKeyEscape = 27;
+inline constexpr std::int16_t kKeyLeft = 37;
+inline constexpr std::int16_t kKeyUp = 38;
+inline constexpr std::int16_t kKeyRight = 39;
+inline constexpr std::int16_t kKeyDown = 40;
+inline constexpr std::int16_t kKeyA = 65;
+inline constexpr std::int16_t kKeyD = 68;
+inline constexpr std::int16_t kKeyS = 83;
+inline constexpr std::int16_t kKeyW = 87;
+
 // Receives the window's events while control is handed to the window system.
 class WindowEvents {
  public:
   virtual ~WindowEvents() = default;
-  // `keyCode` is the virtual-key code (37..40 arrows, 65 A, 68 D, 87 W, 83 S, 27 Escape, 13 Enter);
+  // `keyCode` is the virtual-key code (above), or that of another key;
   // `shift` is the Shift/Ctrl/Alt state (1, 2, 4), which the game ignores.
   virtual void KeyDown(std::int16_t keyCode, std::int16_t shift) = 0;
   virtual void KeyUp(std::int16_t keyCode, std::int16_t shift) = 0;
