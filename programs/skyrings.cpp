@@ -10,6 +10,7 @@
 #include <exception>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/gl/gl_retained3d.h"
 #include "platform/joystick/sdl_joystick_port.h"
@@ -17,6 +18,7 @@
 #include "platform/sdl/error_box.h"
 #include "platform/sdl/sdl_clock.h"
 #include "platform/sdl/sdl_window.h"
+#include "programs/command_line.h"
 #include "shell/form1.h"
 #include "shell/main_window.h"
 #include "shell/startup.h"
@@ -24,12 +26,15 @@
 namespace {
 
 constexpr int kRunTimeErrorStatus = 1;
+constexpr int kUsageErrorStatus = 2;
 
-int Run(bool& hasDisplay) {
+int Run(const skyrings::CommandLine& options, bool& hasDisplay) {
   skyrings::SdlClock clock;
   // The window outlives everything the 3D component makes: the form goes first.
   std::unique_ptr<skyrings::SdlWindow> window;
-  skyrings::Check(skyrings::SdlWindow::Create(clock, skyrings::SdlWindowOptions{}, window));
+  skyrings::SdlWindowOptions windowOptions;
+  windowOptions.fullScreen = !options.windowed;
+  skyrings::Check(skyrings::SdlWindow::Create(clock, windowOptions, window));
   hasDisplay = true;
   skyrings::GlRetained3D retained3d;
   skyrings::MixerSoundPort sound;  // no audio device: every sound stays silent
@@ -42,10 +47,26 @@ int Run(bool& hasDisplay) {
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+  const skyrings::CommandLine options =
+      skyrings::ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+  switch (options.action) {
+    case skyrings::CommandLine::Action::kHelp:
+      std::fputs(skyrings::UsageText().c_str(), stdout);
+      return 0;
+    case skyrings::CommandLine::Action::kVersion:
+      std::printf("%s\n", skyrings::VersionText().c_str());
+      return 0;
+    case skyrings::CommandLine::Action::kUsageError:
+      std::fprintf(stderr, "skyrings: %s\n%s", options.error.c_str(),
+                   skyrings::UsageText().c_str());
+      return kUsageErrorStatus;
+    case skyrings::CommandLine::Action::kPlay:
+      break;
+  }
   bool hasDisplay = false;
   try {
-    return Run(hasDisplay);
+    return Run(options, hasDisplay);
   } catch (const std::exception& e) {  // a RunTimeError, or the system out of memory
     std::fprintf(stderr, "skyrings: %s\n", e.what());
     if (hasDisplay) skyrings::ShowErrorBox("Sky Rings", std::string("Run-time error: ") + e.what());

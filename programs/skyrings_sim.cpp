@@ -13,9 +13,9 @@
 #include <sstream>
 #include <string>
 
+#include "interfaces/status.h"
 #include "programs/sim/runner.h"
 #include "programs/sim/script.h"
-#include "shell/status.h"
 
 namespace {
 

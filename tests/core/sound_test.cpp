@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "interfaces/status.h"
 #include "platform/headless/headless_sound.h"
-#include "shell/status.h"
 #include "sound/music.h"
 
 namespace skyrings {
