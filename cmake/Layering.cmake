@@ -1,5 +1,6 @@
-# The layering of the build: the game's logic, the interfaces and the headless layer link no
-# platform library, not even through another target. Checked when the build is configured.
+# The layering of the build, checked when it is configured: the game's logic, the interfaces and
+# the headless layer link no platform library, and the platform layers link no logic, not even
+# through another target.
 
 # What counts as a platform library: SDL2 and its companions (SDL2_mixer, SDL2_ttf), OpenGL.
 set(SKYRINGS_PLATFORM_LIBRARY_REGEX "SDL2|OpenGL|^GL$|^-lGL$|/libGL[.-]")
@@ -14,9 +15,9 @@ function(_skyrings_link_item entry out)
   set(${out} "${item}" PARENT_SCOPE)
 endfunction()
 
-# Walks everything `target` links, depth first; sets `out` to the first chain that ends in a
-# platform library ("a -> b -> SDL2::SDL2"), or to nothing.
-function(_skyrings_platform_chain target chain out)
+# Walks everything `target` links, depth first; sets `out` to the first chain that ends in an item
+# matching `forbidden` ("a -> b -> SDL2::SDL2"), or to nothing.
+function(_skyrings_forbidden_chain target forbidden chain out)
   set(links)
   get_target_property(type ${target} TYPE)
   if(NOT type STREQUAL "INTERFACE_LIBRARY")
@@ -34,12 +35,12 @@ function(_skyrings_platform_chain target chain out)
     if(item STREQUAL "" OR "${chain}" MATCHES "(^| -> )${item}( -> |$)")
       continue()
     endif()
-    if(item MATCHES "${SKYRINGS_PLATFORM_LIBRARY_REGEX}")
+    if(item MATCHES "${forbidden}")
       set(${out} "${chain} -> ${item}" PARENT_SCOPE)
       return()
     endif()
     if(TARGET ${item})
-      _skyrings_platform_chain(${item} "${chain} -> ${item}" found)
+      _skyrings_forbidden_chain(${item} "${forbidden}" "${chain} -> ${item}" found)
       if(found)
         set(${out} "${found}" PARENT_SCOPE)
         return()
@@ -49,16 +50,23 @@ function(_skyrings_platform_chain target chain out)
   set(${out} "" PARENT_SCOPE)
 endfunction()
 
-# Stops the configuration when one of `targets` links a platform library, naming the chain.
-function(skyrings_require_no_platform_libraries)
-  foreach(target IN LISTS ARGN)
+# Stops the configuration when one of the TARGETS links, directly or not, an item matching REGEX;
+# the message says it must not link WHAT and names the chain.
+function(skyrings_forbid_links)
+  cmake_parse_arguments(PARSE_ARGV 0 arg "" "REGEX;WHAT" "TARGETS")
+  foreach(target IN LISTS arg_TARGETS)
     if(NOT TARGET ${target})
       message(FATAL_ERROR "layering: no target ${target} to check")
     endif()
-    _skyrings_platform_chain(${target} "${target}" chain)
+    _skyrings_forbidden_chain(${target} "${arg_REGEX}" "${target}" chain)
     if(chain)
-      message(FATAL_ERROR "layering: ${target} must not link a platform library, but links "
-                          "${chain}")
+      message(FATAL_ERROR "layering: ${target} must not link ${arg_WHAT}, but links ${chain}")
     endif()
   endforeach()
+endfunction()
+
+# The logic side: no SDL, OpenGL or SDL_mixer.
+function(skyrings_require_no_platform_libraries)
+  skyrings_forbid_links(REGEX "${SKYRINGS_PLATFORM_LIBRARY_REGEX}" WHAT "a platform library"
+                        TARGETS ${ARGN})
 endfunction()

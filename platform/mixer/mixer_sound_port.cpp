@@ -11,11 +11,8 @@
 #include "platform/mixer/sound_file_check.h"
 
 namespace skyrings {
-namespace {
 
 namespace check = sound_check;
-
-}  // namespace
 
 void MixerSoundPort::ChunkFree::operator()(Mix_Chunk* chunk) const {
   Mix_FreeChunk(chunk);
