@@ -5,28 +5,23 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
+
+#include "tests/scratch_folder.h"
 
 namespace skyrings {
 namespace {
 
 class PlainFileTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    directory_ =
-        std::filesystem::temp_directory_path() / ("skyrings-plain-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(directory_);
-  }
-  void TearDown() override { std::filesystem::remove_all(directory_); }
   std::string Write(const std::string& name, const std::string& bytes) {
-    const std::string path = (directory_ / name).string();
+    const std::string path = folder_.PathOf(name);
     std::ofstream(path, std::ios::binary) << bytes;
     return path;
   }
-  std::filesystem::path directory_;
+  testing::ScratchFolder folder_{"skyrings-plain"};
 };
 
 TEST_F(PlainFileTest, ReadsWholeFilesUpToTheLimit) {
@@ -53,18 +48,18 @@ TEST_F(PlainFileTest, ReadsWholeFilesUpToTheLimit) {
 TEST_F(PlainFileTest, RefusesWhatIsNotAPlainFileWithThePathAndCause) {
   std::string bytes = "left over";
   ReadFailure failure = ReadFailure::kNone;
-  const std::string missing = (directory_ / "missing").string();
+  const std::string missing = folder_.PathOf("missing");
   EXPECT_EQ(ReadPlainFile(missing, 100, bytes, &failure).error(), missing + ": no such file");
   EXPECT_EQ(failure, ReadFailure::kUnreadable);
   EXPECT_TRUE(bytes.empty());
 
-  EXPECT_EQ(ReadPlainFile(directory_.string(), 100, bytes).error(),
-            directory_.string() + ": is a folder, not a file");
+  EXPECT_EQ(ReadPlainFile(folder_.path().string(), 100, bytes).error(),
+            folder_.path().string() + ": is a folder, not a file");
   EXPECT_EQ(ReadPlainFile("/dev/zero", 100, bytes, &failure).error(),
             "/dev/zero: not a regular file");
   EXPECT_EQ(failure, ReadFailure::kUnreadable);
 
-  const std::string fifo = (directory_ / "fifo").string();
+  const std::string fifo = folder_.PathOf("fifo");
   ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
   EXPECT_EQ(ReadPlainFile(fifo, 100, bytes).error(), fifo + ": not a regular file");
 

@@ -7,12 +7,12 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
 #include <random>
 
+#include "tests/scratch_folder.h"
 #include "tests/sdl/bmp_writer.h"
 
 namespace skyrings {
@@ -83,14 +83,8 @@ TEST(CheckBmp, RejectsWhatSdlWouldMisreadWithTheCause) {
 
 class BmpFileTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    directory_ =
-        std::filesystem::temp_directory_path() / ("skyrings-bmp-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(directory_);
-  }
-  void TearDown() override { std::filesystem::remove_all(directory_); }
-  std::string PathOf(const std::string& name) { return (directory_ / name).string(); }
-  std::filesystem::path directory_;
+  std::string PathOf(const std::string& name) { return folder_.PathOf(name); }
+  testing::ScratchFolder folder_{"skyrings-bmp"};
 };
 
 TEST_F(BmpFileTest, LoadsColoursTopRowFirst) {
