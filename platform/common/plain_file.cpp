@@ -4,7 +4,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
@@ -65,25 +64,37 @@ Status ReadPlainFile(const std::string& path, std::size_t maxBytes, std::string&
                 TooLarge(static_cast<std::uintmax_t>(info.st_size), maxBytes));
   }
 
+  // Reads up to `room` bytes at `into`; the count, 0 at the end, or -1 on an error.
+  const auto readSome = [&](char* into, std::size_t room) {
+    for (;;) {
+      const ssize_t count = ::read(file.get(), into, room);
+      if (count >= 0 || errno != EINTR) return count;
+    }
+  };
+  const auto cannotRead = [&] {
+    return fail(ReadFailure::kUnreadable,
+                std::string("cannot read (") + std::strerror(errno) + ")");
+  };
+
   bytes.resize(static_cast<std::size_t>(info.st_size));
-  const std::size_t readLimit = maxBytes < SIZE_MAX ? maxBytes + 1 : maxBytes;
   std::size_t have = 0;
+  while (have < bytes.size()) {
+    const ssize_t count = readSome(bytes.data() + have, bytes.size() - have);
+    if (count < 0) return cannotRead();
+    if (count == 0) break;  // it shrank since it was measured
+    have += static_cast<std::size_t>(count);
+  }
+  bytes.resize(have);
+  // It may also have grown: read on to its end, as far as the limit allows.
+  char more[4096];
   for (;;) {
-    // One byte more than the limit is room enough to see that a growing file went past it.
-    if (have == bytes.size()) {
-      bytes.resize(std::min(readLimit, std::max<std::size_t>(have * 2, 4096)));
-    }
-    const ssize_t count = ::read(file.get(), bytes.data() + have, bytes.size() - have);
-    if (count < 0) {
-      if (errno == EINTR) continue;
-      return fail(ReadFailure::kUnreadable,
-                  std::string("cannot read (") + std::strerror(errno) + ")");
-    }
+    const ssize_t count = readSome(more, sizeof more);
+    if (count < 0) return cannotRead();
     if (count == 0) break;
     have += static_cast<std::size_t>(count);
     if (have > maxBytes) return fail(ReadFailure::kTooLarge, TooLarge(have, maxBytes));
+    bytes.append(more, static_cast<std::size_t>(count));
   }
-  bytes.resize(have);
   return Status::Ok();
 }
 

@@ -44,6 +44,22 @@ TEST_F(PlainFileTest, ReadsWholeFilesUpToTheLimit) {
   EXPECT_TRUE(bytes.empty());
 }
 
+// A file may hold more than its size said when it was opened (a file still being written, or one
+// of the kernel's, which all say 0): it is read to its end, and the limit still holds.
+TEST_F(PlainFileTest, ReadsPastTheMeasuredSizeUpToTheLimit) {
+  std::string bytes;
+  ASSERT_EQ(ReadPlainFile("/proc/self/smaps", 1 << 24, bytes).error(), "");
+  EXPECT_GT(bytes.size(), 4096u) << "more than one read";
+  EXPECT_NE(bytes.find("Rss:"), std::string::npos);
+  ReadFailure failure = ReadFailure::kNone;
+  EXPECT_EQ(ReadPlainFile("/proc/self/status", 100, bytes, &failure)
+                .error()
+                .rfind("/proc/self/status: file too large (", 0),
+            0u);
+  EXPECT_EQ(failure, ReadFailure::kTooLarge);
+  EXPECT_TRUE(bytes.empty());
+}
+
 // Folders, devices and pipes could block or never end; none is read, and the call returns at once.
 TEST_F(PlainFileTest, RefusesWhatIsNotAPlainFileWithThePathAndCause) {
   std::string bytes = "left over";
