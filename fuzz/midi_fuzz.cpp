@@ -14,14 +14,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   namespace check = skyrings::sound_check;
   const std::span<const std::uint8_t> bytes(data, size);
   check::SoundKind kind = check::SoundKind::kUnknown;
-  const std::string problem = check::CheckSoundFile(bytes, kind);
-  if (!problem.empty()) {
-    Require(problem.find('\n') == std::string::npos, "a refusal is one line");
+  const skyrings::Status checked = check::CheckSoundFile(bytes, kind);
+  if (!checked) {
+    Require(checked.error().find('\n') == std::string::npos, "a refusal is one line");
     return 0;
   }
   if (kind != check::SoundKind::kMidi) return 0;
   check::MidiInfo info;
-  Require(check::CheckMidi(bytes, &info).empty(), "the MIDI check agrees with the sniffer");
+  Require(check::CheckMidi(bytes, &info).ok(), "the MIDI check agrees with the sniffer");
   Require(info.format <= 2, "a known file format");
   Require(info.tracks >= 1 && info.tracks <= check::kMaxMidiTracks, "track count in range");
   Require(info.format != 0 || info.tracks == 1, "a single-track file has one track");

@@ -49,14 +49,14 @@ void Decode(std::span<const std::uint8_t> bytes, const check::WaveInfo& info) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::span<const std::uint8_t> bytes(data, size);
   check::SoundKind kind = check::SoundKind::kUnknown;
-  const std::string problem = check::CheckSoundFile(bytes, kind);
-  if (!problem.empty()) {
-    Require(problem.find('\n') == std::string::npos, "a refusal is one line");
+  const skyrings::Status checked = check::CheckSoundFile(bytes, kind);
+  if (!checked) {
+    Require(checked.error().find('\n') == std::string::npos, "a refusal is one line");
     return 0;
   }
   if (kind != check::SoundKind::kWave) return 0;
   check::WaveInfo info;
-  Require(check::CheckWave(bytes, &info).empty(), "the wave check agrees with the sniffer");
+  Require(check::CheckWave(bytes, &info).ok(), "the wave check agrees with the sniffer");
   Require(info.blockAlign > 0 && info.dataBytes > 0 && info.dataBytes % info.blockAlign == 0,
           "whole frames of samples");
   Require(info.dataBytes <= size && info.dataBytes <= check::kMaxWaveDataBytes,

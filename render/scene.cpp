@@ -1,6 +1,6 @@
 #include "render/scene.h"
 
-#include "shell/data_files.h"
+#include "interfaces/data_files.h"
 #include "shell/main_window.h"
 
 namespace skyrings {

@@ -1,7 +1,7 @@
 #include "shell/startup.h"
 
 #include "game/play_game.h"
-#include "shell/data_files.h"
+#include "interfaces/data_files.h"
 #include "shell/entry_screen.h"
 #include "shell/main_window.h"
 

@@ -2,8 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
-#include "platform/view_target.h"
+#include "platform/common/view_target.h"
 
 namespace skyrings::gl {
 
@@ -297,8 +298,15 @@ Status UploadMesh(const std::shared_ptr<GlContext>& owner, const XMesh& mesh,
   return Status::Ok();
 }
 
-Status UploadTexture(const std::shared_ptr<GlContext>& owner, const RgbaImage& image,
+Status UploadTexture(const std::shared_ptr<GlContext>& owner, const RgbaPicture& picture,
                      std::shared_ptr<GpuTexture>& out) {
+  // OpenGL's row 0 is the bottom of the picture.
+  const std::size_t rowBytes = static_cast<std::size_t>(picture.width) * 4;
+  std::vector<std::uint8_t> bottomUp(picture.pixels.size());
+  for (int y = 0; y < picture.height; ++y) {
+    std::memcpy(bottomUp.data() + static_cast<std::size_t>(picture.height - 1 - y) * rowBytes,
+                picture.Row(y), rowBytes);
+  }
   auto gpu = std::make_shared<GpuTexture>();
   gpu->owner = owner;
   while (glGetError() != GL_NO_ERROR) {
@@ -315,16 +323,16 @@ Status UploadTexture(const std::shared_ptr<GlContext>& owner, const RgbaImage& i
   glPixelStorei(GL_UNPACK_SWAP_BYTES, GL_FALSE);
   glPixelStorei(GL_UNPACK_LSB_FIRST, GL_FALSE);
   glActiveTexture(GL_TEXTURE0);
-  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, image.width, image.height, 0, GL_RGBA, GL_UNSIGNED_BYTE,
-               image.pixels.data());
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, picture.width, picture.height, 0, GL_RGBA,
+               GL_UNSIGNED_BYTE, bottomUp.data());
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
   glBindTexture(GL_TEXTURE_2D, 0);
   if (glGetError() != GL_NO_ERROR || gpu->name == 0) {
-    return Status::Fail("cannot make an OpenGL texture of " + std::to_string(image.width) + " x " +
-                        std::to_string(image.height));
+    return Status::Fail("cannot make an OpenGL texture of " + std::to_string(picture.width) +
+                        " x " + std::to_string(picture.height));
   }
   out = std::move(gpu);
   return Status::Ok();

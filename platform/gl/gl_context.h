@@ -10,7 +10,7 @@
 #include <GL/glcorearb.h>
 
 #include "interfaces/status.h"
-#include "platform/gl/bmp_file.h"
+#include "platform/common/rgba_picture.h"
 #include "platform/gl/x_file.h"
 
 namespace skyrings {
@@ -95,7 +95,7 @@ struct GpuTexture {
   ~GpuTexture();
 };
 
-Status UploadTexture(const std::shared_ptr<GlContext>& owner, const RgbaImage& image,
+Status UploadTexture(const std::shared_ptr<GlContext>& owner, const RgbaPicture& picture,
                      std::shared_ptr<GpuTexture>& out);
 
 }  // namespace skyrings::gl

@@ -3,9 +3,10 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/common/view_target.h"
 #include "platform/gl/animation.h"
 #include "platform/gl/gl_retained3d.h"
-#include "platform/view_target.h"
+#include "platform/sdl/bmp_file.h"
 
 namespace skyrings::gl {
 
@@ -68,7 +69,7 @@ Status GlMeshBuilder::Gpu(const std::shared_ptr<GlContext>& context, const GpuMe
 Status GlTexture::Gpu(const std::shared_ptr<GlContext>& context, GLuint& out) {
   if (!gpu_ || gpu_->owner != context) {
     gpu_.reset();
-    Status s = UploadTexture(context, image_, gpu_);
+    Status s = UploadTexture(context, picture_, gpu_);
     if (!s) return s;
   }
   out = gpu_->name;
@@ -568,10 +569,10 @@ class GlDirect3DRM final : public Direct3DRM {
   }
 
   Status LoadTexture(const std::string& path, TextureRef& out) override {
-    RgbaImage image;
-    Status s = ReadBmp(path, image);
+    RgbaPicture picture;
+    Status s = ReadBmp(path, std::nullopt, picture);
     if (!s) return Status::Fail("LoadTexture: " + s.error());
-    out = std::make_shared<GlTexture>(std::move(image));
+    out = std::make_shared<GlTexture>(std::move(picture));
     return Status::Ok();
   }
 

@@ -41,11 +41,11 @@ class GlLight final : public Light {
 
 class GlTexture final : public Texture {
  public:
-  explicit GlTexture(RgbaImage image) : image_(std::move(image)) {}
+  explicit GlTexture(RgbaPicture picture) : picture_(std::move(picture)) {}
   Status Gpu(const std::shared_ptr<GlContext>& context, GLuint& out);
 
  private:
-  RgbaImage image_;
+  RgbaPicture picture_;
   std::shared_ptr<GpuTexture> gpu_;
 };
 

@@ -1,62 +1,46 @@
 #include "platform/headless/headless_sound.h"
 
 #include <filesystem>
-#include <string_view>
+
+#include "platform/common/sound_command.h"
 
 namespace skyrings {
 namespace {
 
 constexpr int kFailed = 263;  // "the alias is not open" / "cannot open"
 
-bool StartsWith(std::string_view text, std::string_view prefix) {
-  return text.substr(0, prefix.size()) == prefix;
-}
-bool EndsWith(std::string_view text, std::string_view suffix) {
-  return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
-}
-
 }  // namespace
 
 int HeadlessSound::SendCommand(const std::string& command, std::string* reply) {
   if (reply != nullptr) reply->clear();
   if (recordCommands_) commands_.push_back(command);
-  const std::string_view text(command);
+  SoundCommand parsed;
+  if (!ParseSoundCommand(command, parsed)) return kFailed;
 
-  if (StartsWith(text, "open ")) {
-    const std::size_t at = text.rfind(" alias ");
-    if (at == std::string_view::npos || at < 5) return kFailed;
-    const std::string file(text.substr(5, at - 5));
-    const std::string alias(text.substr(at + 7));
-    if (alias.empty() || channels_.count(alias) != 0) return kFailed;
-    if (checkFiles_ && !std::filesystem::is_regular_file(file)) return kFailed;
-    channels_[alias] = Channel{file, false};
+  if (parsed.verb == SoundCommand::Verb::kOpen) {
+    if (channels_.count(parsed.alias) != 0) return kFailed;
+    if (checkFiles_ && !std::filesystem::is_regular_file(parsed.file)) return kFailed;
+    channels_[parsed.alias] = Channel{parsed.file, false};
     return 0;
   }
-
-  // The other commands name an alias, with "from 0" or "mode" behind it for play and status.
-  std::string_view verb = text.substr(0, text.find(' '));
-  std::string_view alias = verb.size() < text.size() ? text.substr(verb.size() + 1) : "";
-  if (verb == "play") {
-    if (!EndsWith(alias, " from 0")) return kFailed;
-    alias.remove_suffix(7);
-  } else if (verb == "status") {
-    if (!EndsWith(alias, " mode")) return kFailed;
-    alias.remove_suffix(5);
-  } else if (verb != "stop" && verb != "close") {
-    return kFailed;
-  }
-  const auto channel = channels_.find(alias);
+  const auto channel = channels_.find(parsed.alias);
   if (channel == channels_.end()) return kFailed;
-
-  if (verb == "play") {
-    channel->second.playing = true;
-    played_.emplace_back(alias);
-  } else if (verb == "stop") {
-    channel->second.playing = false;
-  } else if (verb == "close") {
-    channels_.erase(channel);
-  } else if (reply != nullptr) {
-    *reply = channel->second.playing ? "playing" : "stopped";
+  switch (parsed.verb) {
+    case SoundCommand::Verb::kPlay:
+      channel->second.playing = true;
+      played_.push_back(parsed.alias);
+      break;
+    case SoundCommand::Verb::kStop:
+      channel->second.playing = false;
+      break;
+    case SoundCommand::Verb::kClose:
+      channels_.erase(channel);
+      break;
+    case SoundCommand::Verb::kStatus:
+      if (reply != nullptr) *reply = channel->second.playing ? "playing" : "stopped";
+      break;
+    case SoundCommand::Verb::kOpen:
+      break;
   }
   return 0;
 }

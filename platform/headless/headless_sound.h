@@ -1,5 +1,6 @@
 #pragma once
-// Sound channels that make no sound: they understand the command strings, keep each alias's
+// Sound channels that make no sound: they read the command strings as the real port does (one
+// parser, platform/common/sound_command.h; aliases without regard to case), keep each alias's
 // state, and remember what was played. A played sound goes on "playing" until it is stopped or a
 // test says it has come to its end.
 

@@ -4,108 +4,15 @@
 #include <SDL_mixer.h>
 
 #include <algorithm>
-#include <cctype>
-#include <filesystem>
-#include <fstream>
-#include <span>
-#include <system_error>
 #include <utility>
 
+#include "platform/common/plain_file.h"
+#include "platform/common/sound_command.h"
 #include "platform/mixer/sound_file_check.h"
 
 namespace skyrings {
-namespace {
 
 namespace check = sound_check;
-
-std::string Lower(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return text;
-}
-
-bool IsSpace(char c) {
-  return std::isspace(static_cast<unsigned char>(c)) != 0;
-}
-
-std::string Trim(const std::string& text) {
-  std::size_t first = 0;
-  std::size_t last = text.size();
-  while (first < last && IsSpace(text[first]))
-    ++first;
-  while (last > first && IsSpace(text[last - 1]))
-    --last;
-  return text.substr(first, last - first);
-}
-
-std::vector<std::string> Words(const std::string& text) {
-  std::vector<std::string> words;
-  std::size_t pos = 0;
-  while (pos < text.size()) {
-    while (pos < text.size() && IsSpace(text[pos]))
-      ++pos;
-    const std::size_t start = pos;
-    while (pos < text.size() && !IsSpace(text[pos]))
-      ++pos;
-    if (pos > start) words.push_back(text.substr(start, pos - start));
-  }
-  return words;
-}
-
-bool ValidAliasName(const std::string& name) {
-  return !name.empty() && std::none_of(name.begin(), name.end(), IsSpace);
-}
-
-// Reads a regular file whole, refusing anything larger than any sound file we accept.
-SoundError ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes,
-                         std::string& why) {
-  std::error_code error;
-  if (!std::filesystem::is_regular_file(path, error)) {
-    why = "not a readable file";
-    return SoundError::kFileUnreadable;
-  }
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    why = "cannot be opened";
-    return SoundError::kFileUnreadable;
-  }
-  in.seekg(0, std::ios::end);
-  const std::streamoff size = in.tellg();
-  if (size < 0) {
-    why = "cannot be read";
-    return SoundError::kFileUnreadable;
-  }
-  if (static_cast<std::uint64_t>(size) > check::kMaxSoundFileBytes) {
-    why = "file too large";
-    return SoundError::kBadFile;
-  }
-  in.seekg(0, std::ios::beg);
-  bytes.resize(static_cast<std::size_t>(size));
-  if (size > 0 && !in.read(reinterpret_cast<char*>(bytes.data()), size)) {
-    why = "cannot be read";
-    return SoundError::kFileUnreadable;
-  }
-  return SoundError::kNone;
-}
-
-Mix_MusicType MusicType(check::SoundKind kind) {
-  switch (kind) {
-    case check::SoundKind::kMidi:
-      return MUS_MID;
-    case check::SoundKind::kOgg:
-      return MUS_OGG;
-    case check::SoundKind::kFlac:
-      return MUS_FLAC;
-    case check::SoundKind::kMp3:
-      return MUS_MP3;
-    case check::SoundKind::kWave:
-    case check::SoundKind::kUnknown:
-      break;
-  }
-  return MUS_NONE;
-}
-
-}  // namespace
 
 void MixerSoundPort::ChunkFree::operator()(Mix_Chunk* chunk) const {
   Mix_FreeChunk(chunk);
@@ -120,8 +27,8 @@ MixerSoundPort::MixerSoundPort(MixerOptions options) {
     return;
   }
   subsystemUp_ = true;
-  // Decoders that are missing only make their files fail to open.
-  Mix_Init(MIX_INIT_MID | MIX_INIT_OGG | MIX_INIT_FLAC | MIX_INIT_MP3);
+  // A missing MIDI synthesiser only makes the tune fail to open.
+  Mix_Init(MIX_INIT_MID);
   if (!options.soundFonts.empty()) Mix_SetSoundFonts(options.soundFonts.c_str());
   if (Mix_OpenAudioDevice(options.frequency, AUDIO_S16SYS, options.outputChannels,
                           options.bufferFrames, nullptr, 0) != 0) {
@@ -161,42 +68,31 @@ SoundError MixerSoundPort::Fail(SoundError code, std::string why) {
 int MixerSoundPort::SendCommand(const std::string& command, std::string* reply) {
   if (reply) reply->clear();
   lastError_.clear();
-  const std::string text = Trim(command);
-  const std::vector<std::string> words = Words(text);
+  SoundCommand parsed;
+  const skyrings::Status read = ParseSoundCommand(command, parsed);
   SoundError result = SoundError::kMalformed;
   std::string answer;
-  if (words.empty()) {
-    result = Fail(SoundError::kMalformed, "empty command");
+  if (!read) {
+    result = Fail(SoundError::kMalformed, read.error());
   } else if (!deviceOpen_) {
     result = Fail(SoundError::kNoDevice, "no audio device");
   } else {
-    const std::string verb = Lower(words[0]);
-    if (verb == "open") {
-      // The file is everything between "open " and the last " alias ", so it may hold spaces.
-      const std::string rest =
-          text.size() > words[0].size() ? text.substr(words[0].size() + 1) : std::string();
-      const std::size_t at = Lower(rest).rfind(" alias ");
-      if (at == std::string::npos || at == 0) {
-        result = Fail(SoundError::kMalformed, "open needs: open FILE alias NAME");
-      } else {
-        const std::string name = rest.substr(at + 7);
-        if (!ValidAliasName(name)) {
-          result = Fail(SoundError::kMalformed, "open needs: open FILE alias NAME");
-        } else {
-          result = Open(rest.substr(0, at), Lower(name));
-        }
-      }
-    } else if (verb == "play" && words.size() == 4 && Lower(words[2]) == "from" &&
-               words[3] == "0") {
-      result = Play(Lower(words[1]));
-    } else if (verb == "stop" && words.size() == 2) {
-      result = Stop(Lower(words[1]));
-    } else if (verb == "close" && words.size() == 2) {
-      result = Close(Lower(words[1]));
-    } else if (verb == "status" && words.size() == 3 && Lower(words[2]) == "mode") {
-      result = Status(Lower(words[1]), answer);
-    } else {
-      result = Fail(SoundError::kMalformed, "unknown command: " + text);
+    switch (parsed.verb) {
+      case SoundCommand::Verb::kOpen:
+        result = Open(parsed.file, parsed.alias);
+        break;
+      case SoundCommand::Verb::kPlay:
+        result = Play(parsed.alias);
+        break;
+      case SoundCommand::Verb::kStop:
+        result = Stop(parsed.alias);
+        break;
+      case SoundCommand::Verb::kClose:
+        result = Close(parsed.alias);
+        break;
+      case SoundCommand::Verb::kStatus:
+        result = Status(parsed.alias, answer);
+        break;
     }
   }
   if (result == SoundError::kNone && reply) *reply = std::move(answer);
@@ -231,13 +127,16 @@ void MixerSoundPort::ReleaseChannel(int channel) {
 SoundError MixerSoundPort::Open(const std::string& file, const std::string& name) {
   if (Find(name)) return Fail(SoundError::kAliasInUse, "alias already open: " + name);
   Alias alias;
-  std::string why;
-  if (const SoundError read = ReadWholeFile(file, alias.bytes, why); read != SoundError::kNone) {
-    return Fail(read, file + ": " + why);
+  ReadFailure failure = ReadFailure::kNone;
+  if (skyrings::Status read = ReadPlainFile(file, check::kMaxSoundFileBytes, alias.bytes, &failure);
+      !read) {
+    return Fail(
+        failure == ReadFailure::kTooLarge ? SoundError::kBadFile : SoundError::kFileUnreadable,
+        read.error());
   }
   check::SoundKind kind = check::SoundKind::kUnknown;
-  if (std::string problem = check::CheckSoundFile(alias.bytes, kind); !problem.empty()) {
-    return Fail(SoundError::kBadFile, file + ": " + problem);
+  if (skyrings::Status checked = check::CheckSoundFile(AsBytes(alias.bytes), kind); !checked) {
+    return Fail(SoundError::kBadFile, file + ": " + checked.error());
   }
   if (kind == check::SoundKind::kWave) {
     SDL_RWops* source =
@@ -253,12 +152,11 @@ SoundError MixerSoundPort::Open(const std::string& file, const std::string& name
     SDL_RWops* source =
         SDL_RWFromConstMem(alias.bytes.data(), static_cast<int>(alias.bytes.size()));
     if (!source) return Fail(SoundError::kBadFile, file + ": " + SDL_GetError());
-    alias.music.reset(Mix_LoadMUSType_RW(source, MusicType(kind), 1));
+    alias.music.reset(Mix_LoadMUSType_RW(source, MUS_MID, 1));
     if (!alias.music) return Fail(SoundError::kBadFile, file + ": " + Mix_GetError());
     check::MidiInfo midi;
     // A tune longer than a day is left to the stream to end (and keeps the sums in range).
-    if (kind == check::SoundKind::kMidi && check::CheckMidi(alias.bytes, &midi).empty() &&
-        midi.seconds < 86400.0) {
+    if (check::CheckMidi(AsBytes(alias.bytes), &midi) && midi.seconds < 86400.0) {
       alias.musicSeconds = midi.seconds;
     }
   }

@@ -1,18 +1,19 @@
 #pragma once
 // The sound command port over SDL2_mixer.
 //
-// Wave files are decoded once at open into samples, and each wave alias plays on a mixer channel
-// of its own, so different aliases sound together and replaying one alias restarts only it.
-// Other files (MIDI, Ogg, FLAC, MP3) are loaded once at open into a music stream; the mixer has a
-// single music stream, so starting one music alias stops any other. MIDI is synthesised with the
-// General MIDI soundfont given in the options. The synthesiser keeps its stream running for a few
-// seconds after a tune's last note so the notes can ring out; a MIDI alias therefore reports
-// "stopped" once the tune's own playing time (read from the file) has passed, so that a caller
-// that plays it again on "stopped" loops it without a gap.
+// The port plays what the game ships: wave effects and a MIDI tune. Wave files are decoded once at
+// open into samples, and each wave alias plays on a mixer channel of its own, so different aliases
+// sound together and replaying one alias restarts only it. A MIDI file is loaded once at open into
+// a music stream; the mixer has a single music stream, so starting one music alias stops any
+// other. MIDI is synthesised with the General MIDI soundfont given in the options. The synthesiser
+// keeps its stream running for a few seconds after a tune's last note so the notes can ring out; a
+// MIDI alias therefore reports "stopped" once the tune's own playing time (read from the file) has
+// passed, so that a caller that plays it again on "stopped" loops it without a gap.
 //
-// Every file is read whole and its headers are checked (sound_file_check.h) before a decoder sees
-// it. A failed command returns one of the non-zero SoundError codes and changes nothing. Without
-// an audio device the port still constructs and every command fails with kNoDevice.
+// Commands are read by the platform layers' one parser (platform/common/sound_command.h). Every
+// file is read whole and its headers are checked (sound_file_check.h) before a decoder sees it. A
+// failed command returns one of the non-zero SoundError codes and changes nothing. Without an
+// audio device the port still constructs and every well-formed command fails with kNoDevice.
 //
 // The mixer is a process-wide library: create at most one MixerSoundPort at a time, and use it
 // from one thread.
@@ -37,7 +38,7 @@ enum class SoundError : int {
   kUnknownAlias = 3,    // no alias of that name is open
   kAliasInUse = 4,      // open names an alias that is already open
   kFileUnreadable = 5,  // missing, not a regular file, or unreadable
-  kBadFile = 6,         // the file's contents were rejected by the checks or the decoder
+  kBadFile = 6,         // too large, or rejected by the checks or the decoder
   kPlayFailed = 7,      // the mixer refused to start the sound
   kNoChannel = 8,       // no mixer channel could be allocated
 };
@@ -75,7 +76,7 @@ class MixerSoundPort final : public SoundPort {
   struct Alias {
     // The music stream may read its file's bytes for as long as it lives, so they are kept, and
     // declared first so they are released last.
-    std::vector<std::uint8_t> bytes;
+    std::string bytes;
     std::unique_ptr<Mix_Chunk, ChunkFree> chunk;
     std::unique_ptr<Mix_Music, MusicFree> music;
     int channel = -1;

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstring>
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace skyrings::sound_check {
@@ -180,25 +181,8 @@ double MidiSeconds(std::uint16_t division, std::uint64_t lastTick,
   return micros / 1e6;
 }
 
-}  // namespace
-
-SoundKind Sniff(Bytes bytes) {
-  if (HasTag(bytes, 0, "RIFF") && HasTag(bytes, 8, "WAVE")) return SoundKind::kWave;
-  if (HasTag(bytes, 0, "MThd")) return SoundKind::kMidi;
-  if (HasTag(bytes, 0, "OggS")) return SoundKind::kOgg;
-  if (HasTag(bytes, 0, "fLaC")) return SoundKind::kFlac;
-  if (bytes.size() >= 3 && bytes[0] == 'I' && bytes[1] == 'D' && bytes[2] == '3') {
-    return SoundKind::kMp3;
-  }
-  // An MPEG audio frame header: 11 sync bits, then a layer other than the reserved one.
-  if (bytes.size() >= 4 && bytes[0] == 0xFF && (bytes[1] & 0xE0u) == 0xE0u &&
-      (bytes[1] & 0x06u) != 0) {
-    return SoundKind::kMp3;
-  }
-  return SoundKind::kUnknown;
-}
-
-std::string CheckWave(Bytes bytes, WaveInfo* info) {
+// The wave check; an empty string when the bytes are acceptable.
+std::string WaveProblem(Bytes bytes, WaveInfo* info) {
   if (bytes.size() > kMaxSoundFileBytes) return "file too large";
   if (bytes.size() < 12 || !HasTag(bytes, 0, "RIFF") || !HasTag(bytes, 8, "WAVE")) {
     return "not a RIFF/WAVE file";
@@ -242,7 +226,8 @@ std::string CheckWave(Bytes bytes, WaveInfo* info) {
   return haveFormat ? "no sample data chunk" : "no format chunk";
 }
 
-std::string CheckMidi(Bytes bytes, MidiInfo* info) {
+// The MIDI check; an empty string when the bytes are acceptable.
+std::string MidiProblem(Bytes bytes, MidiInfo* info) {
   if (bytes.size() > kMaxMusicFileBytes) return "file too large";
   if (bytes.size() < 14 || !HasTag(bytes, 0, "MThd")) return "not a MIDI file";
   const std::uint32_t headerSize = Be32(bytes, 4);
@@ -287,36 +272,42 @@ std::string CheckMidi(Bytes bytes, MidiInfo* info) {
   return {};
 }
 
-std::string CheckCompressedMusic(Bytes bytes) {
-  if (bytes.size() > kMaxMusicFileBytes) return "file too large";
-  const SoundKind kind = Sniff(bytes);
-  if (kind != SoundKind::kOgg && kind != SoundKind::kFlac && kind != SoundKind::kMp3) {
-    return "not a compressed music stream";
-  }
-  return {};
+Status AsStatus(std::string problem) {
+  return problem.empty() ? Status::Ok() : Status::Fail(std::move(problem));
 }
 
-std::string CheckSoundFile(Bytes bytes, SoundKind& kind) {
+}  // namespace
+
+SoundKind Sniff(Bytes bytes) {
+  if (HasTag(bytes, 0, "RIFF") && HasTag(bytes, 8, "WAVE")) return SoundKind::kWave;
+  if (HasTag(bytes, 0, "MThd")) return SoundKind::kMidi;
+  return SoundKind::kUnknown;
+}
+
+Status CheckWave(Bytes bytes, WaveInfo* info) {
+  return AsStatus(WaveProblem(bytes, info));
+}
+
+Status CheckMidi(Bytes bytes, MidiInfo* info) {
+  return AsStatus(MidiProblem(bytes, info));
+}
+
+Status CheckSoundFile(Bytes bytes, SoundKind& kind) {
   const SoundKind found = Sniff(bytes);
-  std::string problem;
+  Status checked;
   switch (found) {
     case SoundKind::kWave:
-      problem = CheckWave(bytes);
+      checked = CheckWave(bytes);
       break;
     case SoundKind::kMidi:
-      problem = CheckMidi(bytes);
-      break;
-    case SoundKind::kOgg:
-    case SoundKind::kFlac:
-    case SoundKind::kMp3:
-      problem = CheckCompressedMusic(bytes);
+      checked = CheckMidi(bytes);
       break;
     case SoundKind::kUnknown:
-      problem = "not a recognised sound file";
+      checked = Status::Fail("not a wave or MIDI file");
       break;
   }
-  if (problem.empty()) kind = found;
-  return problem;
+  if (checked) kind = found;
+  return checked;
 }
 
 }  // namespace skyrings::sound_check

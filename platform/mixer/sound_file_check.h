@@ -3,13 +3,16 @@
 //
 // The mixer's decoders trust the sizes written in a file's headers. Every sound file is read
 // whole into memory and passed through these checks first, so a truncated, corrupted or hostile
-// file only makes its own open fail. The checks use neither SDL nor the mixer and take plain
-// bytes, so a fuzzer can drive them directly.
+// file only makes its own open fail. Only what the game ships is accepted: wave effects and a MIDI
+// tune. The checks use neither SDL nor the mixer and take plain bytes, so a fuzzer can drive them
+// directly.
 
 #include <cstddef>
 #include <cstdint>
 #include <span>
 #include <string>
+
+#include "interfaces/status.h"
 
 namespace skyrings::sound_check {
 
@@ -19,7 +22,7 @@ inline constexpr std::size_t kMaxWaveDataBytes = 64u * 1024u * 1024u;
 // rate and format when it opens it; a slow, narrow wave takes several hundred times its size
 // there (a 1.5 MB 1000 Hz mu-law file took over a gigabyte), so its length is what is bounded.
 inline constexpr std::uint32_t kMaxWaveSeconds = 90;
-// Upper bound on the size of one music file (MIDI and compressed streams).
+// Upper bound on the size of one MIDI file.
 inline constexpr std::size_t kMaxMusicFileBytes = 16u * 1024u * 1024u;
 // Upper bound on any sound file read into memory: the wave data cap plus room for its headers.
 inline constexpr std::size_t kMaxSoundFileBytes = kMaxWaveDataBytes + 1024u * 1024u;
@@ -27,12 +30,9 @@ inline constexpr std::size_t kMaxSoundFileBytes = kMaxWaveDataBytes + 1024u * 10
 inline constexpr std::uint32_t kMaxMidiTracks = 256;
 
 enum class SoundKind {
-  kUnknown,  // nothing recognised
+  kUnknown,  // not a kind the game plays
   kWave,     // RIFF/WAVE: played as a sample on a channel of its own
   kMidi,     // Standard MIDI file: played through the music stream
-  kOgg,      // Ogg container: music stream
-  kFlac,     // FLAC stream: music stream
-  kMp3,      // MPEG audio (with or without an ID3v2 tag): music stream
 };
 
 // Recognises a sound file by its first bytes (never by its name).
@@ -56,15 +56,13 @@ struct MidiInfo {
   double seconds = 0;
 };
 
-// Each check returns an empty string when the bytes are acceptable and otherwise a short
-// explanation of the first problem found. `info`, when given, is filled on success.
-std::string CheckWave(std::span<const std::uint8_t> bytes, WaveInfo* info = nullptr);
-std::string CheckMidi(std::span<const std::uint8_t> bytes, MidiInfo* info = nullptr);
-// Compressed music streams: the decoders check their own framing; here only the magic bytes and
-// the size cap are checked.
-std::string CheckCompressedMusic(std::span<const std::uint8_t> bytes);
+// Each check fails with a short explanation of the first problem found. `info`, when given, is
+// filled on success.
+Status CheckWave(std::span<const std::uint8_t> bytes, WaveInfo* info = nullptr);
+Status CheckMidi(std::span<const std::uint8_t> bytes, MidiInfo* info = nullptr);
 
-// Sniffs the bytes and runs the matching check. On success `kind` receives the kind.
-std::string CheckSoundFile(std::span<const std::uint8_t> bytes, SoundKind& kind);
+// Sniffs the bytes and runs the matching check. On success `kind` receives the kind; on failure
+// it is left as it was.
+Status CheckSoundFile(std::span<const std::uint8_t> bytes, SoundKind& kind);
 
 }  // namespace skyrings::sound_check

@@ -2,12 +2,10 @@
 
 #include <SDL.h>
 
-#include <cerrno>
-#include <cstdio>
 #include <cstring>
-#include <filesystem>
-#include <memory>
-#include <vector>
+#include <utility>
+
+#include "platform/common/plain_file.h"
 
 namespace skyrings {
 namespace {
@@ -27,126 +25,138 @@ std::int64_t I16(std::span<const std::uint8_t> b, std::size_t at) {
 }
 
 constexpr std::size_t kFileHeaderSize = 14;
+// The file header and the smallest (OS/2 "core") picture header.
+constexpr std::size_t kSmallestHeaders = kFileHeaderSize + 12;
+constexpr std::uint32_t kCoreHeader = 12;
 constexpr std::uint32_t kUncompressed = 0;
 constexpr std::uint32_t kBitFields = 3;
 
-// Larger than any picture the window reads could be, headers and palette included.
-constexpr std::uintmax_t kMaxBmpFileBytes = 4096u * 4096u * 4u + 65536u;
+// The picture header sizes of the Windows versions SDL reads fields from; others (OS/2 2.x among
+// them) it would misread.
+bool KnownInfoHeader(std::uint32_t size) {
+  return size == 40 || size == 52 || size == 56 || size == 108 || size == 124;
+}
 
-Status ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& out) {
-  // Pipes and devices could block or never end: only plain files of a picture's size are read.
-  std::error_code ec;
-  const std::filesystem::file_status status = std::filesystem::status(path, ec);
-  if (std::filesystem::is_directory(status)) return Status::Fail("is a folder, not a file");
-  if (std::filesystem::exists(status)) {
-    if (!std::filesystem::is_regular_file(status)) return Status::Fail("not a regular file");
-    if (std::filesystem::file_size(path, ec) > kMaxBmpFileBytes && !ec) {
-      return Status::Fail("file too large for a BMP picture");
-    }
-  }
-  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), std::fclose);
-  if (!file) {
-    if (errno == ENOENT) return Status::Fail("no such file");
-    return Status::Fail(std::strerror(errno));
-  }
-  std::uint8_t buffer[65536];
-  std::size_t count = 0;
-  while ((count = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) {
-    out.insert(out.end(), buffer, buffer + count);
-    // The file may grow while it is read.
-    if (out.size() > kMaxBmpFileBytes) return Status::Fail("file too large for a BMP picture");
-  }
-  if (std::ferror(file.get())) return Status::Fail(std::strerror(errno));
-  return Status::Ok();
+bool KnownDepth(std::uint32_t bits) {
+  return bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32;
 }
 
 }  // namespace
 
-Status CheckBmp(std::span<const std::uint8_t> bytes, int width, int height) {
+Status CheckBmp(std::span<const std::uint8_t> bytes, std::optional<BmpSize> expected) {
+  if (bytes.empty()) return Status::Fail("empty file");
+  // Too short to say even the size of its picture header: not a picture at all.
   if (bytes.size() < kFileHeaderSize + 4 || bytes[0] != 'B' || bytes[1] != 'M') {
     return Status::Fail("not a BMP picture");
   }
+  if (bytes.size() < kSmallestHeaders) return Status::Fail("truncated BMP header");
   const std::uint32_t pixelOffset = U32(bytes, 10);
   const std::uint32_t headerSize = U32(bytes, kFileHeaderSize);
-  const bool coreHeader = headerSize == 12;
-  if (!coreHeader && (headerSize < 40 || headerSize > 124)) {
+  if (headerSize != kCoreHeader && !KnownInfoHeader(headerSize)) {
     return Status::Fail("unsupported BMP header of " + std::to_string(headerSize) + " bytes");
   }
   if (bytes.size() < kFileHeaderSize + headerSize) return Status::Fail("truncated BMP header");
 
-  std::int64_t pictureWidth = 0;
-  std::int64_t pictureHeight = 0;
+  std::int64_t width = 0;
+  std::int64_t height = 0;
   std::uint32_t planes = 0;
   std::uint32_t depth = 0;
   std::uint32_t compression = kUncompressed;
-  if (coreHeader) {
-    pictureWidth = I16(bytes, 18);
-    pictureHeight = I16(bytes, 20);
+  std::uint32_t colours = 0;
+  if (headerSize == kCoreHeader) {
+    width = I16(bytes, 18);
+    height = I16(bytes, 20);
     planes = U16(bytes, 22);
     depth = U16(bytes, 24);
   } else {
-    pictureWidth = I32(bytes, 18);
-    pictureHeight = I32(bytes, 22);
+    width = I32(bytes, 18);
+    height = I32(bytes, 22);
     planes = U16(bytes, 26);
     depth = U16(bytes, 28);
     compression = U32(bytes, 30);
+    colours = U32(bytes, 46);
   }
-  if (pictureHeight < 0) pictureHeight = -pictureHeight;  // rows stored top to bottom
-  if (planes != 1) return Status::Fail("not a BMP picture (" + std::to_string(planes) + " planes)");
-  if (pictureWidth != width || pictureHeight != height) {
-    return Status::Fail("is " + std::to_string(pictureWidth) + " x " +
-                        std::to_string(pictureHeight) + " pixels, expected " +
-                        std::to_string(width) + " x " + std::to_string(height));
+  if (height < 0) height = -height;  // rows stored top to bottom
+  if (planes != 1) return Status::Fail("bad BMP header (" + std::to_string(planes) + " planes)");
+  if (width <= 0 || height <= 0) return Status::Fail("bad BMP size (zero or negative)");
+  if (width > kMaxBmpSide || height > kMaxBmpSide) {
+    return Status::Fail("BMP too large (" + std::to_string(width) + " x " + std::to_string(height) +
+                        ", at most " + std::to_string(kMaxBmpSide) + " x " +
+                        std::to_string(kMaxBmpSide) + ")");
   }
-  if (depth != 1 && depth != 4 && depth != 8 && depth != 16 && depth != 24 && depth != 32) {
-    return Status::Fail("unsupported colour depth of " + std::to_string(depth) + " bits");
+  if (expected && (width != expected->width || height != expected->height)) {
+    return Status::Fail("is " + std::to_string(width) + " x " + std::to_string(height) +
+                        " pixels, expected " + std::to_string(expected->width) + " x " +
+                        std::to_string(expected->height));
+  }
+  if (!KnownDepth(depth)) {
+    return Status::Fail("unsupported bit depth of " + std::to_string(depth) + " bits");
   }
   if (compression != kUncompressed &&
       !(compression == kBitFields && (depth == 16 || depth == 32))) {
-    return Status::Fail("compressed BMP pictures are not supported");
+    return Status::Fail("unsupported BMP compression " + std::to_string(compression));
   }
+  if (depth <= 8 && colours > (1u << depth)) return Status::Fail("bad BMP palette size");
   if (pixelOffset < kFileHeaderSize + headerSize) {
-    return Status::Fail("pixel data overlaps the BMP header");
+    return Status::Fail("pixel data offset overlaps the BMP header");
   }
-  const std::uint64_t rowBytes = (static_cast<std::uint64_t>(pictureWidth) * depth + 31) / 32 * 4;
-  const std::uint64_t needed = pixelOffset + rowBytes * static_cast<std::uint64_t>(pictureHeight);
+  if (pixelOffset > bytes.size()) {
+    return Status::Fail("truncated: pixel data offset past the end of the file");
+  }
+  const std::uint64_t rowBytes = (static_cast<std::uint64_t>(width) * depth + 31) / 32 * 4;
+  const std::uint64_t needed = pixelOffset + rowBytes * static_cast<std::uint64_t>(height);
   if (needed > bytes.size()) {
-    return Status::Fail("truncated: " + std::to_string(bytes.size()) + " bytes, needs " +
-                        std::to_string(needed));
+    return Status::Fail("truncated BMP pixel data: " + std::to_string(bytes.size()) +
+                        " bytes, needs " + std::to_string(needed));
   }
   return Status::Ok();
 }
 
-Status DecodeBmp(std::span<const std::uint8_t> bytes, int width, int height, RgbaPicture& out) {
-  if (Status check = CheckBmp(bytes, width, height); !check) return check;
-  SDL_Surface* loaded =
-      SDL_LoadBMP_RW(SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size())), 1);
-  if (loaded == nullptr) return Status::Fail(SDL_GetError());
+Status DecodeBmp(std::span<const std::uint8_t> bytes, std::optional<BmpSize> expected,
+                 RgbaPicture& out) {
+  if (bytes.size() > kMaxBmpFileBytes) return Status::Fail("file too large for a BMP picture");
+  if (Status check = CheckBmp(bytes, expected); !check) return check;
+  SDL_RWops* source = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
+  if (source == nullptr) return Status::Fail(std::string("cannot read (") + SDL_GetError() + ")");
+  SDL_Surface* loaded = SDL_LoadBMP_RW(source, 1);
+  if (loaded == nullptr) {
+    return Status::Fail(std::string("bad BMP picture (") + SDL_GetError() + ")");
+  }
   SDL_Surface* rgba = SDL_ConvertSurfaceFormat(loaded, SDL_PIXELFORMAT_RGBA32, 0);
   SDL_FreeSurface(loaded);
-  if (rgba == nullptr) return Status::Fail(SDL_GetError());
-  if (rgba->w != width || rgba->h != height) {
+  if (rgba == nullptr) return Status::Fail(std::string("cannot convert (") + SDL_GetError() + ")");
+  if (expected && (rgba->w != expected->width || rgba->h != expected->height)) {
     SDL_FreeSurface(rgba);
     return Status::Fail("SDL read it at a different size");
   }
 
-  RgbaPicture picture(width, height);
-  for (int y = 0; y < height; ++y) {
-    std::memcpy(picture.Row(y), static_cast<const std::uint8_t*>(rgba->pixels) + y * rgba->pitch,
-                static_cast<std::size_t>(width) * 4);
+  RgbaPicture picture(rgba->w, rgba->h);
+  SDL_LockSurface(rgba);
+  for (int y = 0; y < rgba->h; ++y) {
+    std::memcpy(picture.Row(y),
+                static_cast<const std::uint8_t*>(rgba->pixels) +
+                    static_cast<std::size_t>(y) * static_cast<std::size_t>(rgba->pitch),
+                static_cast<std::size_t>(rgba->w) * 4);
   }
+  SDL_UnlockSurface(rgba);
   SDL_FreeSurface(rgba);
   out = std::move(picture);
   return Status::Ok();
 }
 
+Status ReadBmp(const std::string& path, std::optional<BmpSize> expected, RgbaPicture& out) {
+  std::string bytes;
+  if (Status read = ReadPlainFile(path, kMaxBmpFileBytes, bytes); !read) return read;
+  if (Status decoded = DecodeBmp(AsBytes(bytes), expected, out); !decoded) {
+    return Status::Fail(path + ": " + decoded.error());
+  }
+  return Status::Ok();
+}
+
 Status LoadBmpPicture(std::string_view name, const std::string& path, int width, int height,
                       RgbaPicture& out) {
-  const std::string prefix = std::string(name) + ": " + path + ": ";
-  std::vector<std::uint8_t> bytes;
-  if (Status read = ReadWholeFile(path, bytes); !read) return Status::Fail(prefix + read.error());
-  if (Status decoded = DecodeBmp(bytes, width, height, out); !decoded) {
-    return Status::Fail(prefix + decoded.error());
+  if (Status read = ReadBmp(path, BmpSize{width, height}, out); !read) {
+    return Status::Fail(std::string(name) + ": " + read.error());
   }
   return Status::Ok();
 }

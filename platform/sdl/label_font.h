@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "interfaces/status.h"
-#include "platform/sdl/rgba_picture.h"
+#include "platform/common/rgba_picture.h"
 
 typedef struct _TTF_Font TTF_Font;
 

@@ -6,11 +6,11 @@
 #include <algorithm>
 #include <climits>
 
+#include "interfaces/data_files.h"
 #include "platform/sdl/bmp_file.h"
 #include "platform/sdl/error_box.h"
 #include "platform/sdl/key_map.h"
 #include "platform/sdl/screen_fit.h"
-#include "shell/data_files.h"
 
 namespace skyrings {
 namespace {

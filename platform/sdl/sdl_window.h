@@ -22,9 +22,9 @@
 
 #include "interfaces/tick_clock.h"
 #include "interfaces/window_layout.h"
+#include "platform/common/rgba_picture.h"
+#include "platform/common/view_target.h"
 #include "platform/sdl/label_font.h"
-#include "platform/sdl/rgba_picture.h"
-#include "platform/view_target.h"
 
 struct SDL_Window;
 union SDL_Event;

@@ -9,6 +9,9 @@ if [ -z "${SKYRINGS_BENCH_INSIDE:-}" ]; then
   exec xvfb-run -n $((100 + $$ % 800)) -s "-screen 0 640x480x24" "$0" "$@"
 fi
 export SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=/dev/null
+# shellcheck source=tests/window_layout.sh
+source "$(dirname "$0")/../window_layout.sh"
+game_caption=$(window_caption)
 
 ticks=$(getconf CLK_TCK)
 cpu() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }  # user + system, in clock ticks
@@ -16,8 +19,8 @@ now() { date +%s.%N; }
 
 "$program" 2>/dev/null &
 pid=$!
-for _ in $(seq 100); do xdotool search --name "Direct3D Test" >/dev/null 2>&1 && break; sleep 0.1; done
-window=$(xdotool search --name "Direct3D Test" | head -n 1)
+for _ in $(seq 100); do xdotool search --name "$game_caption" >/dev/null 2>&1 && break; sleep 0.1; done
+window=$(xdotool search --name "$game_caption" | head -n 1)
 xdotool windowfocus "$window" || true
 sleep 2
 

@@ -106,5 +106,26 @@ TEST(Music, LookupIsExactAndTheTableHoldsAThousandNames) {
   EXPECT_EQ(music.soundCount, 1000);
 }
 
+// The stand-in port reads the command strings with the real port's parser: the same leniency,
+// the same refusals.
+TEST(HeadlessSound, ReadsCommandsAsTheRealPortDoes) {
+  HeadlessSound port;
+  ASSERT_EQ(port.SendCommand("open /games/sky rings/alias x/ok.wav alias AudioFileOK", nullptr), 0);
+  EXPECT_EQ(port.FileOf("audiofileok"), "/games/sky rings/alias x/ok.wav");
+  EXPECT_EQ(port.SendCommand("  PLAY audiofileok FROM 0 ", nullptr), 0);
+  std::string reply;
+  EXPECT_EQ(port.SendCommand("status AudioFileOk mode", &reply), 0);
+  EXPECT_EQ(reply, "playing");
+
+  for (const char* bad : {"", "play audiofileok", "stop audiofileok now", "open x alias two words",
+                          "open other.wav alias audiofileok", "close nothing"}) {
+    reply = "unset";
+    EXPECT_NE(port.SendCommand(bad, &reply), 0) << '"' << bad << '"';
+    EXPECT_EQ(reply, "") << '"' << bad << '"';
+  }
+  EXPECT_EQ(port.FileOf("audiofileok"), "/games/sky rings/alias x/ok.wav");
+  EXPECT_TRUE(port.IsPlaying("audiofileok"));
+}
+
 }  // namespace
 }  // namespace skyrings

@@ -6,6 +6,9 @@
 set -euo pipefail
 program=$1
 out=$2
+# shellcheck source=tests/window_layout.sh
+source "$(dirname "$0")/../window_layout.sh"
+game_caption=$(window_caption)
 
 if [ -z "${SKYRINGS_E2E_INSIDE:-}" ]; then
   mkdir -p "$out"
@@ -36,7 +39,7 @@ attempt() {
   pid=$!
   window=""
   for _ in $(seq 100); do
-    window=$(xdotool search --name "Direct3D Test" 2>/dev/null | head -n 1 || true)
+    window=$(xdotool search --name "$game_caption" 2>/dev/null | head -n 1 || true)
     [ -n "$window" ] && break
     kill -0 "$pid" 2>/dev/null || fail "the game ended at start-up: $(cat "$out/stderr.txt")"
     sleep 0.1

@@ -6,7 +6,7 @@
 #include <memory>
 #include <vector>
 
-#include "platform/view_target.h"
+#include "platform/common/view_target.h"
 
 struct SDL_Window;
 

@@ -2,7 +2,9 @@
 # scripts. The caller runs inside xvfb-run and sets `work` to a folder for scratch files.
 
 # The game window's caption, and the caption of the run-time error box.
-game_caption="Direct3D Test"
+# shellcheck source=tests/window_layout.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../window_layout.sh"
+game_caption=$(window_caption)
 box_title="Sky Rings"
 
 # Peak memory allowed for one run of the program, in kB.

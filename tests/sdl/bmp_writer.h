@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/sdl/rgba_picture.h"
+#include "platform/common/rgba_picture.h"
 
 namespace skyrings::testing {
 
@@ -43,6 +43,17 @@ inline std::vector<std::uint8_t> Bmp24Bytes(const RgbaPicture& picture) {
     }
   }
   return out;
+}
+
+// A picture whose every pixel differs from its neighbours: x in red, y in green.
+inline RgbaPicture Blocks(int width, int height) {
+  RgbaPicture picture(width, height);
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      picture.Set(x, y, Rgba{static_cast<std::uint8_t>(x), static_cast<std::uint8_t>(y), 7, 255});
+    }
+  }
+  return picture;
 }
 
 inline void WriteFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {

@@ -1,15 +1,9 @@
-// The window layer's pure parts: screen fit, key mapping, BMP checks and nearest-pixel painting.
+// The window layer's pure parts: screen fit, key mapping and nearest-pixel painting.
 
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-
-#include <cstdio>
-#include <filesystem>
-
-#include "platform/sdl/bmp_file.h"
+#include "platform/common/rgba_picture.h"
 #include "platform/sdl/key_map.h"
-#include "platform/sdl/rgba_picture.h"
 #include "platform/sdl/screen_fit.h"
 #include "tests/sdl/bmp_writer.h"
 
@@ -56,116 +50,8 @@ TEST(KeyMap, ShiftCtrlAltOfEitherSide) {
   EXPECT_EQ(ShiftStateFor(KMOD_NUM | KMOD_CAPS), 0);
 }
 
-RgbaPicture Blocks(int width, int height) {
-  RgbaPicture picture(width, height);
-  for (int y = 0; y < height; ++y) {
-    for (int x = 0; x < width; ++x) {
-      picture.Set(x, y, Rgba{static_cast<std::uint8_t>(x), static_cast<std::uint8_t>(y), 7, 255});
-    }
-  }
-  return picture;
-}
-
-TEST(CheckBmp, AcceptsWholePicturesOfTheExpectedSize) {
-  std::vector<std::uint8_t> bytes = testing::Bmp24Bytes(Blocks(5, 3));
-  EXPECT_TRUE(CheckBmp(bytes, 5, 3).ok()) << CheckBmp(bytes, 5, 3).error();
-  // Rows stored top to bottom (negative height).
-  testing::PutU32(bytes, 22, static_cast<std::uint32_t>(-3));
-  EXPECT_TRUE(CheckBmp(bytes, 5, 3).ok());
-}
-
-TEST(CheckBmp, RejectsWhatSdlWouldMisreadWithTheCause) {
-  const std::vector<std::uint8_t> good = testing::Bmp24Bytes(Blocks(5, 3));
-  auto cause = [](std::vector<std::uint8_t> bytes, int width, int height) {
-    return CheckBmp(bytes, width, height).error();
-  };
-  EXPECT_EQ(cause(good, 6, 3), "is 5 x 3 pixels, expected 6 x 3");
-  EXPECT_EQ(cause({}, 5, 3), "not a BMP picture");
-  EXPECT_EQ(cause({'B', 'M', 0, 0}, 5, 3), "not a BMP picture");
-  std::vector<std::uint8_t> bytes = good;
-  bytes[0] = 'P';
-  EXPECT_EQ(cause(bytes, 5, 3), "not a BMP picture");
-
-  bytes = good;
-  bytes.resize(bytes.size() - 1);
-  EXPECT_NE(cause(bytes, 5, 3).find("truncated"), std::string::npos);
-  bytes.resize(30);  // the header itself cut short
-  EXPECT_EQ(cause(bytes, 5, 3), "truncated BMP header");
-
-  bytes = good;
-  testing::PutU32(bytes, 30, 1);  // RLE8
-  EXPECT_EQ(cause(bytes, 5, 3), "compressed BMP pictures are not supported");
-  bytes = good;
-  testing::PutU16(bytes, 28, 12);
-  EXPECT_EQ(cause(bytes, 5, 3), "unsupported colour depth of 12 bits");
-  bytes = good;
-  testing::PutU32(bytes, 14, 200);
-  EXPECT_EQ(cause(bytes, 5, 3), "unsupported BMP header of 200 bytes");
-  bytes = good;
-  testing::PutU32(bytes, 10, 20);
-  EXPECT_EQ(cause(bytes, 5, 3), "pixel data overlaps the BMP header");
-  bytes = good;
-  testing::PutU32(bytes, 10, 0xfffffff0u);  // pixel data far past the end
-  EXPECT_NE(cause(bytes, 5, 3).find("truncated"), std::string::npos);
-}
-
-class BmpFileTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    directory_ =
-        std::filesystem::temp_directory_path() / ("skyrings-bmp-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(directory_);
-  }
-  void TearDown() override { std::filesystem::remove_all(directory_); }
-  std::string PathOf(const std::string& name) { return (directory_ / name).string(); }
-  std::filesystem::path directory_;
-};
-
-TEST_F(BmpFileTest, LoadsColoursTopRowFirst) {
-  const RgbaPicture picture = Blocks(7, 4);  // 21 bytes a row: padded rows
-  testing::WriteFile(PathOf("p.bmp"), testing::Bmp24Bytes(picture));
-  RgbaPicture loaded;
-  ASSERT_TRUE(LoadBmpPicture("p.bmp", PathOf("p.bmp"), 7, 4, loaded).ok());
-  ASSERT_EQ(loaded.width, 7);
-  ASSERT_EQ(loaded.height, 4);
-  EXPECT_EQ(loaded.pixels, picture.pixels);
-}
-
-TEST_F(BmpFileTest, FailureNamesTheFileAndItsPath) {
-  RgbaPicture loaded;
-  Status missing = LoadBmpPicture("title.bmp", PathOf("title.bmp"), 640, 240, loaded);
-  EXPECT_EQ(missing.error(), "title.bmp: " + PathOf("title.bmp") + ": no such file");
-  testing::WriteFile(PathOf("icon.bmp"), testing::Bmp24Bytes(Blocks(16, 16)));
-  Status small = LoadBmpPicture("icon.bmp", PathOf("icon.bmp"), 32, 32, loaded);
-  EXPECT_EQ(small.error(),
-            "icon.bmp: " + PathOf("icon.bmp") + ": is 16 x 16 pixels, expected 32 x 32");
-  std::filesystem::create_directories(PathOf("folder.bmp"));
-  EXPECT_EQ(LoadBmpPicture("folder.bmp", PathOf("folder.bmp"), 1, 1, loaded).error(),
-            "folder.bmp: " + PathOf("folder.bmp") + ": is a folder, not a file");
-}
-
-// A device or a pipe in a picture's place would never end or never start: neither is read.
-TEST_F(BmpFileTest, RefusesDevicesAndOversizedFilesUnread) {
-  RgbaPicture loaded;
-  EXPECT_EQ(LoadBmpPicture("title.bmp", "/dev/zero", 640, 240, loaded).error(),
-            "title.bmp: /dev/zero: not a regular file");
-  const std::string fifo = PathOf("icon.bmp");
-  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-  EXPECT_EQ(LoadBmpPicture("icon.bmp", fifo, 32, 32, loaded).error(),
-            "icon.bmp: " + fifo + ": not a regular file");
-  const std::string big = PathOf("big.bmp");
-  {
-    std::FILE* file = std::fopen(big.c_str(), "wb");
-    ASSERT_NE(file, nullptr);
-    std::fclose(file);
-  }
-  std::filesystem::resize_file(big, std::uintmax_t{1} << 30);  // sparse: takes no disk
-  EXPECT_EQ(LoadBmpPicture("title.bmp", big, 640, 240, loaded).error(),
-            "title.bmp: " + big + ": file too large for a BMP picture");
-}
-
 TEST(StretchNearest, DoublesExactlyAndClipsWithoutShiftingTheMapping) {
-  const RgbaPicture from = Blocks(4, 2);
+  const RgbaPicture from = testing::Blocks(4, 2);
   RgbaPicture to(8, 4, Rgba{1, 1, 1, 255});
   StretchNearest(from, {0, 0, 4, 2}, to, {0, 0, 8, 4});
   for (int y = 0; y < 4; ++y) {
@@ -182,7 +68,7 @@ TEST(StretchNearest, DoublesExactlyAndClipsWithoutShiftingTheMapping) {
 }
 
 TEST(StretchNearest, ShrinksFromAPartOfTheSource) {
-  const RgbaPicture from = Blocks(8, 8);
+  const RgbaPicture from = testing::Blocks(8, 8);
   RgbaPicture to(2, 2);
   StretchNearest(from, {4, 0, 4, 4}, to, {0, 0, 2, 2});
   EXPECT_EQ(to.At(0, 0), from.At(5, 1));

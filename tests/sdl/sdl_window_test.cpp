@@ -11,6 +11,7 @@
 #include <functional>
 #include <thread>
 
+#include "interfaces/window_layout.h"
 #include "platform/sdl/sdl_clock.h"
 #include "platform/sdl/sdl_window.h"
 #include "tests/sdl/bmp_writer.h"
@@ -33,14 +34,17 @@ constexpr Rgba kYellow{255, 255, 0, 255};
 constexpr Rgba kCyan{0, 255, 255, 255};
 constexpr Rgba kMagenta{255, 0, 255, 255};
 
+// The window above the labels.
+constexpr PixelRect kAboveLabels{0, 0, kWindowWidth, kLabelTop};
+
 // Left frame: red, green / blue, yellow quarters; right frame: cyan.
 RgbaPicture TitleFixture() {
-  RgbaPicture title(640, 240);
+  RgbaPicture title(kPictureWidth, kPictureHeight);
   FillRect(title, {0, 0, 160, 120}, kRed);
   FillRect(title, {160, 0, 160, 120}, kGreen);
   FillRect(title, {0, 120, 160, 120}, kBlue);
   FillRect(title, {160, 120, 160, 120}, kYellow);
-  FillRect(title, {320, 0, 320, 240}, kCyan);
+  FillRect(title, kGameOverFrame, kCyan);
   return title;
 }
 
@@ -127,22 +131,23 @@ TEST_F(SdlWindowTest, StartsBlackWithTheFirstLabelOnly) {
   Open();
   EXPECT_EQ(window_->ProgramDirectory(), directory_.string());
   EXPECT_EQ(window_->ViewWindow(), static_cast<ViewTarget*>(window_.get()));
-  EXPECT_EQ(window_->ViewWindow()->Width(), 400);
-  EXPECT_EQ(window_->ViewWindow()->Height(), 300);
+  EXPECT_EQ(window_->ViewWindow()->Width(), kViewRect.width);
+  EXPECT_EQ(window_->ViewWindow()->Height(), kViewRect.height);
   const RgbaPicture picture = Composed();
-  EXPECT_TRUE(AllAre(picture, {0, 0, 640, 450}, kOpaqueBlack));
-  EXPECT_GT(CountIf(picture, {0, 450, 160, 16}, IsTextPixel), 20);
-  EXPECT_TRUE(AllAre(picture, {160, 450, 480, 16}, kOpaqueBlack));
+  EXPECT_TRUE(AllAre(picture, kAboveLabels, kOpaqueBlack));
+  EXPECT_GT(CountIf(picture, LabelRect(0), IsTextPixel), 20);
+  EXPECT_TRUE(AllAre(picture, {kLabelWidth, kLabelTop, kWindowWidth - kLabelWidth, kLabelHeight},
+                     kOpaqueBlack));
   std::string caption;
   ASSERT_TRUE(window_->GetCaption(0, caption).ok());
-  EXPECT_EQ(caption, "1P ENTRY!");
+  EXPECT_EQ(caption, kFirstPlayerCaption);
   ASSERT_TRUE(window_->GetCaption(3, caption).ok());
   EXPECT_EQ(caption, "");
 }
 
 TEST_F(SdlWindowTest, PaintPictureStretchesTheFrameAndFillBlackCovers) {
   Open();
-  ASSERT_TRUE(window_->PaintPicture({0, 0, 320, 240}, {0, 0, 640, 480}).ok());
+  ASSERT_TRUE(window_->PaintPicture(kTitleFrame, kWholeWindow).ok());
   RgbaPicture picture = Composed();
   EXPECT_TRUE(AllAre(picture, {0, 0, 320, 240}, kRed));
   EXPECT_TRUE(AllAre(picture, {320, 0, 320, 240}, kGreen));
@@ -152,12 +157,12 @@ TEST_F(SdlWindowTest, PaintPictureStretchesTheFrameAndFillBlackCovers) {
   EXPECT_TRUE(AllAre(picture, {0, 466, 320, 14}, kBlue));
   EXPECT_TRUE(AllAre(picture, {320, 466, 320, 14}, kYellow));
 
-  ASSERT_TRUE(window_->PaintPicture({320, 0, 320, 240}, {100, 50, 160, 120}).ok());
+  ASSERT_TRUE(window_->PaintPicture(kGameOverFrame, {100, 50, 160, 120}).ok());
   ASSERT_TRUE(window_->FillBlack({400, 300, 30, 20}).ok());
   ASSERT_TRUE(window_->FillBlack({630, -10, 100, 20}).ok());  // hangs off the corner
   picture = Composed();
   EXPECT_TRUE(AllAre(picture, {100, 50, 160, 120}, kCyan));
-  EXPECT_EQ(CountIf(picture, {0, 0, 640, 450}, [](Rgba c) { return c == kCyan; }), 160 * 120);
+  EXPECT_EQ(CountIf(picture, kAboveLabels, [](Rgba c) { return c == kCyan; }), 160 * 120);
   EXPECT_TRUE(AllAre(picture, {400, 300, 30, 20}, kOpaqueBlack));
   EXPECT_TRUE(AllAre(picture, {630, 0, 10, 10}, kOpaqueBlack));
   EXPECT_EQ(picture.At(429, 320), kYellow);
@@ -166,21 +171,20 @@ TEST_F(SdlWindowTest, PaintPictureStretchesTheFrameAndFillBlackCovers) {
 
 TEST_F(SdlWindowTest, PaintAndFillRejectRectanglesThatMakeNoSense) {
   Open();
-  EXPECT_FALSE(window_->PaintPicture({320, 0, 321, 240}, {0, 0, 640, 480}).ok());
-  EXPECT_FALSE(window_->PaintPicture({-1, 0, 10, 10}, {0, 0, 640, 480}).ok());
+  EXPECT_FALSE(window_->PaintPicture({320, 0, 321, 240}, kWholeWindow).ok());
+  EXPECT_FALSE(window_->PaintPicture({-1, 0, 10, 10}, kWholeWindow).ok());
   EXPECT_FALSE(window_->PaintPicture({0, 0, 10, 10}, {0, 0, -5, 10}).ok());
   EXPECT_FALSE(window_->FillBlack({0, 0, 10, -1}).ok());
   EXPECT_TRUE(window_->PaintPicture({0, 0, 10, 10}, {700, 0, 10, 10}).ok());  // off the window
-  EXPECT_TRUE(AllAre(Composed(), {0, 0, 640, 450}, kOpaqueBlack));
+  EXPECT_TRUE(AllAre(Composed(), kAboveLabels, kOpaqueBlack));
 }
 
 TEST_F(SdlWindowTest, LabelsAreOpaqueBlackCellsWithWhiteTextWhenNotEmpty) {
   Open();
-  ASSERT_TRUE(window_->PaintPicture({320, 0, 320, 240}, {0, 0, 640, 480}).ok());
+  ASSERT_TRUE(window_->PaintPicture(kGameOverFrame, kWholeWindow).ok());
   ASSERT_TRUE(window_->SetCaption(2, " 3P ENTRY!").ok());
   const RgbaPicture picture = Composed();
-  const PixelRect cells[4] = {
-      {0, 450, 160, 16}, {160, 450, 160, 16}, {320, 450, 160, 16}, {480, 450, 160, 16}};
+  const PixelRect cells[4] = {LabelRect(0), LabelRect(1), LabelRect(2), LabelRect(3)};
   // Every cell pixel is black or grey-to-white text: no picture shows through.
   for (const PixelRect& cell : cells) {
     EXPECT_EQ(CountIf(picture, cell, [](Rgba c) { return c == kOpaqueBlack || IsTextPixel(c); }),
@@ -191,7 +195,7 @@ TEST_F(SdlWindowTest, LabelsAreOpaqueBlackCellsWithWhiteTextWhenNotEmpty) {
   EXPECT_GT(CountIf(picture, cells[2], IsTextPixel), 20);
   EXPECT_EQ(CountIf(picture, cells[3], IsTextPixel), 0);
   EXPECT_TRUE(AllAre(picture, {0, 466, 640, 14}, kCyan));
-  EXPECT_TRUE(AllAre(picture, {0, 0, 640, 450}, kCyan));
+  EXPECT_TRUE(AllAre(picture, kAboveLabels, kCyan));
 
   // Left-aligned (after the caption's own leading space) and vertically centred in the cell.
   int left = 640, right = 0, top = 480, bottom = 0;
@@ -224,7 +228,7 @@ TEST_F(SdlWindowTest, CaptionsRoundTripAndOnlyFourLabelsExist) {
   EXPECT_FALSE(window_->SetCaption(4, "x").ok());
   // Emptying a label clears its text.
   ASSERT_TRUE(window_->SetCaption(0, "").ok());
-  EXPECT_EQ(CountIf(Composed(), {0, 450, 160, 16}, IsTextPixel), 0);
+  EXPECT_EQ(CountIf(Composed(), LabelRect(0), IsTextPixel), 0);
 }
 
 // An RGBA texture in OpenGL's row order whose top-left `red` x `redRows` pixels are red and the
@@ -250,11 +254,10 @@ GLuint MakeViewTexture(int width, int height, int red, int redRows) {
 
 TEST_F(SdlWindowTest, ViewShowsTheTopLeftOfTheLastPictureHandedOver) {
   Open();
-  ASSERT_TRUE(window_->PaintPicture({320, 0, 320, 240}, {0, 0, 640, 480}).ok());
-  constexpr PixelRect kView{120, 90, 400, 300};
-  EXPECT_TRUE(AllAre(Composed(), kView, kCyan)) << "hidden at start";
+  ASSERT_TRUE(window_->PaintPicture(kGameOverFrame, kWholeWindow).ok());
+  EXPECT_TRUE(AllAre(Composed(), kViewRect, kCyan)) << "hidden at start";
   ASSERT_TRUE(window_->ShowView(true).ok());
-  EXPECT_TRUE(AllAre(Composed(), kView, kOpaqueBlack)) << "black before the first picture";
+  EXPECT_TRUE(AllAre(Composed(), kViewRect, kOpaqueBlack)) << "black before the first picture";
 
   ViewTarget* view = window_->ViewWindow();
   ASSERT_TRUE(view->MakeContextCurrent());
@@ -263,9 +266,9 @@ TEST_F(SdlWindowTest, ViewShowsTheTopLeftOfTheLastPictureHandedOver) {
   // The device may delete or reuse its texture at once: the window keeps the picture.
   glDeleteTextures(1, &texture);
   RgbaPicture picture = Composed();
-  EXPECT_TRUE(AllAre(picture, kView, kRed));
-  EXPECT_EQ(CountIf(picture, {0, 0, 640, 450}, [](Rgba c) { return c == kCyan; }),
-            640 * 450 - 400 * 300);
+  EXPECT_TRUE(AllAre(picture, kViewRect, kRed));
+  EXPECT_EQ(CountIf(picture, kAboveLabels, [](Rgba c) { return c == kCyan; }),
+            kAboveLabels.width * kAboveLabels.height - kViewRect.width * kViewRect.height);
 
   // A smaller picture fills the top-left; the rest of the view is black.
   texture = MakeViewTexture(200, 100, 200, 100);
@@ -277,7 +280,7 @@ TEST_F(SdlWindowTest, ViewShowsTheTopLeftOfTheLastPictureHandedOver) {
   EXPECT_TRUE(AllAre(picture, {120, 190, 200, 200}, kOpaqueBlack));
 
   ASSERT_TRUE(window_->ShowView(false).ok());
-  EXPECT_TRUE(AllAre(Composed(), kView, kCyan));
+  EXPECT_TRUE(AllAre(Composed(), kViewRect, kCyan));
   // A name that is no texture changes nothing.
   ASSERT_TRUE(window_->ShowView(true).ok());
   view->ShowViewPicture(texture, 200, 100);
@@ -309,8 +312,8 @@ TEST_F(SdlWindowTest, PresentsOnlyWhenSomethingChanged) {
 
   // The entry screen paints the title at every step: only the first paint changes the picture,
   // until something else is drawn over it.
-  const PixelRect title{0, 0, 320, 240};
-  const PixelRect whole{0, 0, 640, 480};
+  const PixelRect title = kTitleFrame;
+  const PixelRect whole = kWholeWindow;
   for (int step = 0; step < 3; ++step) {
     ASSERT_TRUE(window_->PaintPicture(title, whole).ok());
     ASSERT_TRUE(window_->DoEvents(events, clock_.Ticks()).ok());
@@ -399,8 +402,8 @@ TEST_F(SdlWindowTest, MoveAndFullScreenSwitchKeepWorking) {
   ASSERT_TRUE(window_->SetFullScreen(false).ok());
   int width = 0, height = 0;
   SDL_GetWindowSize(window_->NativeWindow(), &width, &height);
-  EXPECT_EQ(width, 640);
-  EXPECT_EQ(height, 480);
+  EXPECT_EQ(width, kWindowWidth);
+  EXPECT_EQ(height, kWindowHeight);
   ASSERT_TRUE(window_->Move(40, 50).ok());
   int left = 0, top = 0;
   SDL_GetWindowPosition(window_->NativeWindow(), &left, &top);

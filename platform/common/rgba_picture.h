@@ -1,5 +1,7 @@
 #pragma once
-// A picture held in memory, 8-bit RGBA, row 0 at the top, and the few ways the window paints on it.
+// A picture held in memory, 8-bit RGBA, row 0 at the top: the one picture type of the platform
+// layers (the window's pictures and the 3D layer's textures alike), and the few ways the window
+// paints on it.
 
 #include <cstdint>
 #include <vector>

@@ -1,5 +1,6 @@
 #pragma once
-// The data files the program reads, and where it finds them.
+// The data files the program reads, and where it finds them. The game names them and the
+// platform layers open them (the window reads its own pictures), so they are stated here once.
 
 #include <string>
 #include <string_view>
@@ -21,6 +22,16 @@ inline constexpr std::string_view kMusicFile = "bgm.mid";
 inline constexpr std::string_view kEffectFiles[4] = {"ok.wav", "ring.wav", "out.wav", "cur.wav"};
 
 // `name` in `directory`, joined with exactly one separator between them.
-std::string JoinPath(std::string_view directory, std::string_view name);
+inline std::string JoinPath(std::string_view directory, std::string_view name) {
+  while (!name.empty() && name.front() == '/')
+    name.remove_prefix(1);
+  std::string path(directory);
+  while (path.size() > 1 && path.back() == '/')
+    path.pop_back();
+  if (path.empty()) return std::string(name);
+  if (path.back() != '/') path += '/';
+  path += name;
+  return path;
+}
 
 }  // namespace skyrings

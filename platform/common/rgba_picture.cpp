@@ -1,4 +1,4 @@
-#include "platform/sdl/rgba_picture.h"
+#include "platform/common/rgba_picture.h"
 
 #include <algorithm>
 #include <cstring>
