@@ -113,7 +113,7 @@ slices "$entry_end" "$game_end" > "$out/game.energy"
 # "ok" sounds at Enter and the music plays through the game (more than a second long): at least
 # one second of loud slices, the first within 1.5 s of Enter.
 loud_game=$(awk '$3 > 300' "$out/game.energy" | wc -l)
-first_loud_ms=$(awk -v start=$((entry_end / bytes_per_ms)) '$3 > 300 { print $1 - start; exit }' \
+first_loud_ms=$(awk -v start=$((entry_end / 4 * 1000 / rate)) '$3 > 300 { print $1 - start; exit }' \
   "$out/game.energy")
 [ "$loud_game" -ge 10 ] || fail "only $loud_game loud slices of 100 ms during the game"
 [ "${first_loud_ms:-99999}" -le 1500 ] || fail "no sound until ${first_loud_ms:-never} ms after Enter"
