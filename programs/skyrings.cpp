@@ -69,7 +69,11 @@ int main(int argc, char** argv) {
     return Run(options, hasDisplay);
   } catch (const std::exception& e) {  // a RunTimeError, or the system out of memory
     std::fprintf(stderr, "skyrings: %s\n", e.what());
-    if (hasDisplay) skyrings::ShowErrorBox("Sky Rings", std::string("Run-time error: ") + e.what());
+    // A damaged picture stops the window before it reaches the display; the box still shows
+    // wherever a display is named.
+    if (hasDisplay || skyrings::DisplayNamed()) {
+      skyrings::ShowErrorBox("Sky Rings", std::string("Run-time error: ") + e.what());
+    }
     return kRunTimeErrorStatus;
   }
 }

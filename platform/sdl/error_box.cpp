@@ -28,6 +28,14 @@ void SkipUnreachableWayland() {
     SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, drivers.c_str(), SDL_HINT_NORMAL);
 }
 
+bool DisplayNamed() {
+  const auto named = [](const char* variable) {
+    const char* value = std::getenv(variable);
+    return value != nullptr && value[0] != '\0';
+  };
+  return named("DISPLAY") || named("WAYLAND_DISPLAY");
+}
+
 namespace {
 
 bool NamesOnlyAnXDisplay() {

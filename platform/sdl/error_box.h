@@ -13,6 +13,10 @@ bool IsHeadlessVideoDriver(const char* name);
 // tries when starting its video. A driver named in the environment or a hint wins.
 void SkipUnreachableWayland();
 
+// True when the environment names a display (DISPLAY or WAYLAND_DISPLAY, not empty): an error
+// that came before the window reached the display may still be shown there.
+bool DisplayNamed();
+
 // Shows `message` in a modal error box titled `title` when a real display exists, and returns
 // whether it was shown (the call returns when the player dismisses the box). Without a display it
 // shows nothing and returns false; the caller prints the message anyway.

@@ -3,9 +3,10 @@
 #   bad_data_files.sh PROGRAM DAMAGE_TOOL OUTPUT_FOLDER
 # For each file and each way it can be bad, the program and its data are copied to a scratch
 # folder, the one file is damaged, and the program is started and driven with keys:
-#  - a picture or mesh: the program must end with status 1 (never a signal, never 0), print
-#    exactly one line on standard error naming the file's full path and the cause, end in time,
-#    and stay under the memory limit;
+#  - a picture or mesh: the program must show the run-time error box (a window titled "Sky
+#    Rings"), end with status 1 (never a signal, never 0), print exactly one line on standard
+#    error naming the file's full path and the cause, end in time, and stay under the memory
+#    limit;
 #  - a sound: the game goes on without it: a game is played and Escape ends the program with 0.
 # Prints a table of file x damage -> status, seconds, peak memory; exits 1 if any run failed.
 set -euo pipefail
@@ -91,11 +92,13 @@ run_case() {
       ;;
     *)
       start_program "$base"
-      window=$(game_window 15)
-      # Enter until the game starts reading its data; then the error box, if one comes, is
-      # dismissed and the program must end.
+      # Enter, once the window is there, until the game starts reading its data; the error box,
+      # whenever it comes (a damaged picture stops the program before the window), is dismissed
+      # and the program must end.
+      window=""
       pressed_at=0
       local deadline_start
+      box_shown=
       deadline_start=$(now)
       while running; do
         if above "$(elapsed "$deadline_start")" 20; then
@@ -104,6 +107,7 @@ run_case() {
           break
         fi
         dismiss_box
+        [ -n "$window" ] || window=$(game_window 0)
         if [ -n "$window" ] && above "$(elapsed "$run_start")" "$pressed_at"; then
           press "$window" Return
           pressed_at=$(awk -v a="$(elapsed "$run_start")" 'BEGIN { print a + 0.6 }')
@@ -116,6 +120,8 @@ run_case() {
         :
       elif [ "$run_status" != 1 ]; then
         verdict="status $run_status, expected 1"
+      elif [ -z "$box_shown" ]; then
+        verdict="no error box titled \"$box_title\""
       elif [ "$(wc -l < "$base.stderr")" != 1 ]; then
         verdict="$(wc -l < "$base.stderr") lines on standard error, expected 1"
       elif [[ $line != *"$path"* ]]; then

@@ -85,10 +85,12 @@ error_boxes() {
 }
 
 # Dismisses the run-time error box, if one is up: Return on its default button, and a click on
-# the button (centred, near the bottom) for a box that did not take the key.
+# the button (centred, near the bottom) for a box that did not take the key. Sets box_shown to 1
+# when there was a box.
 dismiss_box() {
   local id width height
   for id in $(error_boxes); do
+    box_shown=1
     xdotool windowfocus --sync "$id" 2>/dev/null || true
     xdotool key Return 2>/dev/null || true
     sleep 0.1
