@@ -7,7 +7,7 @@
 #include <functional>
 #include <string>
 
-#include "programs/sim/script.h"
+#include "programs/script/script.h"
 
 namespace skyrings::sim {
 
@@ -15,6 +15,6 @@ namespace skyrings::sim {
 using Output = std::function<void(const std::string&)>;
 
 // Runs every game of `script` in order, sharing one random sequence as one program run would.
-void RunScript(const Script& script, bool trace, const Output& output);
+void RunScript(const script::Script& script, bool trace, const Output& output);
 
 }  // namespace skyrings::sim

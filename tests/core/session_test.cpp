@@ -197,8 +197,8 @@ TEST(Session, TheHeadlessRunnerMatchesTheRealLoop) {
   const int steps = s.stepCount + (gameOver ? 1 : 0);  // the game-over step is not counted
   ASSERT_GT(steps, 100);
 
-  sim::Script script;
-  script.games.push_back({{0}, std::vector<sim::StepLine>(steps, sim::StepLine{{1, 0}}), {}});
+  script::Script script;
+  script.games.push_back({{0}, std::vector<script::StepLine>(steps, script::StepLine{{1, 0}}), {}});
   std::string output;
   sim::RunScript(script, false, [&](const std::string& chunk) { output += chunk; });
 
