@@ -63,44 +63,12 @@ class Runner : public script::GamePace {
   }
 
   void StepDone(Form1& /*form*/, std::size_t step) override {
-    if (trace_) WriteTrace(game_, static_cast<long>(step));
-  }
-
- private:
-  void WriteTrace(int game, long step) {
-    const GameState& s = form_.state;
-    out_ += "{\"game\":" + std::to_string(game);
-    AppendNumber(out_, "step", step);
-    AppendNumber(out_, "stepCount", s.stepCount);
-    AppendArray(out_, "birdX", s.birdX);
-    AppendArray(out_, "birdY", s.birdY);
-    AppendArray(out_, "birdVX", s.birdVX);
-    AppendArray(out_, "birdVY", s.birdVY);
-    AppendArray(out_, "flapCount", s.flapCount);
-    AppendArray(out_, "score", s.score);
-    AppendNumber(out_, "ringX", s.ringX);
-    AppendNumber(out_, "ringY", s.ringY);
-    AppendNumber(out_, "ringZ", s.ringZ);
-    AppendArray(out_, "crowX", s.crowX);
-    AppendArray(out_, "crowY", s.crowY);
-    AppendArray(out_, "crowZ", s.crowZ);
-    AppendArray(out_, "crowSpeed", s.crowSpeed);
-    AppendArray(out_, "crowTarget", s.crowTarget);
-    AppendArray(out_, "groundZ", s.groundZ);
-    const std::array<int, kTiles> turns{TurnOf(s.groundFrames[0]), TurnOf(s.groundFrames[1]),
-                                        TurnOf(s.groundFrames[2])};
-    AppendArray(out_, "groundTurn", turns);
-    out_ += ",\"sounds\":[";
-    bool first = true;
-    for (const std::string& alias : sound_.TakePlayed()) {
-      if (!first) out_ += ',';
-      first = false;
-      AppendString(out_, alias.substr(std::string("audiofile").size()));
-    }
-    out_ += "]}\n";
+    if (!trace_) return;
+    out_ += TraceRecord(game_, static_cast<long>(step), form_.state, sound_.TakePlayed());
     if (out_.size() >= kFlushSize) Flush();
   }
 
+ private:
   void Flush() {
     if (!out_.empty()) output_(out_);
     out_.clear();
@@ -119,6 +87,39 @@ class Runner : public script::GamePace {
 };
 
 }  // namespace
+
+std::string TraceRecord(int game, long step, const GameState& s,
+                        const std::vector<std::string>& played) {
+  std::string out = "{\"game\":" + std::to_string(game);
+  AppendNumber(out, "step", step);
+  AppendNumber(out, "stepCount", s.stepCount);
+  AppendArray(out, "birdX", s.birdX);
+  AppendArray(out, "birdY", s.birdY);
+  AppendArray(out, "birdVX", s.birdVX);
+  AppendArray(out, "birdVY", s.birdVY);
+  AppendArray(out, "flapCount", s.flapCount);
+  AppendArray(out, "score", s.score);
+  AppendNumber(out, "ringX", s.ringX);
+  AppendNumber(out, "ringY", s.ringY);
+  AppendNumber(out, "ringZ", s.ringZ);
+  AppendArray(out, "crowX", s.crowX);
+  AppendArray(out, "crowY", s.crowY);
+  AppendArray(out, "crowZ", s.crowZ);
+  AppendArray(out, "crowSpeed", s.crowSpeed);
+  AppendArray(out, "crowTarget", s.crowTarget);
+  AppendArray(out, "groundZ", s.groundZ);
+  const std::array<int, kTiles> turns{TurnOf(s.groundFrames[0]), TurnOf(s.groundFrames[1]),
+                                      TurnOf(s.groundFrames[2])};
+  AppendArray(out, "groundTurn", turns);
+  out += ",\"sounds\":[";
+  bool first = true;
+  for (const std::string& alias : played) {
+    if (!first) out += ',';
+    first = false;
+    AppendString(out, alias.substr(std::string("audiofile").size()));
+  }
+  return out + "]}\n";
+}
 
 void RunScript(const script::Script& script, bool trace, const Output& output) {
   // The runner owns the whole program state; it is large, so it lives on the heap.
