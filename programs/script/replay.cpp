@@ -68,7 +68,8 @@ bool PlayRecording(Form1& form, HeadlessJoystick& sticks, const Script& script, 
   for (const GameScript& game : script.games) {
     const GameEnd end = PlayScriptGame(form, sticks, game, pace);
     if (end == GameEnd::kStopped) return false;
-    output(EndRecord(++number, end, form.state, ReadCaptions(form.platform.window)));
+    output(EndRecord(++number, end, form.state.stepCount, form.state.score,
+                     ReadCaptions(form.platform.window)));
     if (!pace.GameFinished(form)) return false;
   }
   return true;

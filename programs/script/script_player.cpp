@@ -54,12 +54,12 @@ GameEnd PlayScriptGame(Form1& form, HeadlessJoystick& sticks, const GameScript& 
   return GameEnd::kEscape;
 }
 
-std::string EndRecord(int game, GameEnd end, const GameState& state,
+std::string EndRecord(int game, GameEnd end, std::int16_t stepCount, const PlayerValues& score,
                       const std::array<std::string, 4>& captions) {
   std::string out = "{\"game\":" + std::to_string(game);
   out += end == GameEnd::kGameOver ? ",\"end\":\"gameover\"" : ",\"end\":\"escape\"";
-  AppendNumber(out, "stepCount", state.stepCount);
-  AppendArray(out, "score", state.score);
+  AppendNumber(out, "stepCount", stepCount);
+  AppendArray(out, "score", score);
   out += ",\"captions\":[";
   for (int p = 0; p < kPlayers; ++p) {
     if (p > 0) out += ',';

@@ -41,7 +41,7 @@ GameEnd PlayScriptGame(Form1& form, HeadlessJoystick& sticks, const GameScript& 
 
 // The line printed at a game's end: {"game":G,"end":"escape"|"gameover","stepCount":N,
 // "score":[4],"captions":[4]}, with its line end.
-std::string EndRecord(int game, GameEnd end, const GameState& state,
+std::string EndRecord(int game, GameEnd end, std::int16_t stepCount, const PlayerValues& score,
                       const std::array<std::string, 4>& captions);
 
 // The four label captions as the window shows them now.

@@ -51,7 +51,8 @@ class Runner : public script::GamePace {
     for (const GameScript& game : script.games) {
       ++game_;
       const GameEnd end = script::PlayScriptGame(form_, joystick_, game, *this);
-      out_ += script::EndRecord(game_, end, form_.state, window_.captions());
+      out_ += script::EndRecord(game_, end, form_.state.stepCount, form_.state.score,
+                                window_.captions());
       if (out_.size() >= kFlushSize) Flush();
     }
     Flush();
