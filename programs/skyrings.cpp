@@ -10,7 +10,6 @@
 // script's steering values in place of the keys and sticks (a bad script: exit status 2, before
 // any window opens). --stats prints the step timing at exit.
 
-#include <chrono>
 #include <cstdio>
 #include <exception>
 #include <memory>
@@ -87,11 +86,8 @@ int Run(const skyrings::CommandLine& options, RunExtras& extras, bool& hasDispla
 
   if (timedemo) {
     skyrings::script::TimedemoPace pace;
-    const auto start = std::chrono::steady_clock::now();
     skyrings::script::PlayRecording(*form, scriptSticks, extras.recording, pace, PrintChunk);
-    const double seconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    PrintChunk(skyrings::script::TimedemoReport(pace.steps(), seconds, pace.frameMs()));
+    PrintChunk(skyrings::script::TimedemoReport(pace.frameMs()));
   } else if (replay) {
     skyrings::script::ReplayPace pace(kReplayResultsMilliseconds);
     skyrings::script::PlayRecording(*form, scriptSticks, extras.recording, pace, PrintChunk);

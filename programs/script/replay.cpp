@@ -75,7 +75,11 @@ bool PlayRecording(Form1& form, HeadlessJoystick& sticks, const Script& script, 
   return true;
 }
 
-std::string TimedemoReport(long steps, double seconds, const std::vector<double>& frameMs) {
+std::string TimedemoReport(const std::vector<double>& frameMs) {
+  double seconds = 0;
+  for (const double ms : frameMs)
+    seconds += ms / 1000;
+  const long steps = static_cast<long>(frameMs.size());
   char text[160];
   std::snprintf(text, sizeof text, "timedemo: %ld steps in %.3f s, %.1f steps/s\n", steps, seconds,
                 seconds > 0 ? static_cast<double>(steps) / seconds : 0.0);

@@ -58,7 +58,8 @@ class TimedemoPace : public RecordingPace {
 bool PlayRecording(Form1& form, HeadlessJoystick& sticks, const Script& script, RecordingPace& pace,
                    const std::function<void(const std::string&)>& output);
 
-// What --timedemo prints at its end: steps, seconds, steps per second, frame-time percentiles.
-std::string TimedemoReport(long steps, double seconds, const std::vector<double>& frameMs);
+// What --timedemo prints at its end: the steps played and the seconds they took (the frames
+// alone, not the building of each game's scene), steps per second, frame-time percentiles.
+std::string TimedemoReport(const std::vector<double>& frameMs);
 
 }  // namespace skyrings::script
