@@ -78,9 +78,9 @@ int Run(const skyrings::CommandLine& options, RunExtras& extras, bool& hasDispla
   skyrings::JoystickPort& sticks =
       replay || timedemo ? static_cast<skyrings::JoystickPort&>(scriptSticks) : joysticks;
 
+  skyrings::StepStats stats(clock);
   auto form = std::make_unique<skyrings::Form1>(
       skyrings::Platform{*window, retained3d, *sound, sticks, clock});
-  skyrings::StepStats stats(clock);
   if (options.stats) form->observers.push_back(&stats);
   if (extras.recorder) form->observers.push_back(extras.recorder.get());
 
