@@ -20,6 +20,8 @@ StepOutcome Game_Step(Form1& form) {
     s.inputX[s.i + 2] = joy.joyX;
     s.inputY[s.i + 2] = joy.joyY;
   }
+  for (GameObserver* observer : form.observers)
+    observer->StepRead(s);
 
   Move_Ground(form);
   Move_Crows(form);
@@ -28,6 +30,8 @@ StepOutcome Game_Step(Form1& form) {
 
   if (All_Birds_Out(s)) {
     Check(form.platform.window.PaintPicture(kGameOverFrame, kWholeWindow));
+    for (GameObserver* observer : form.observers)
+      observer->GameEnded(s, true);
     return StepOutcome::kGameOver;
   }
 
@@ -45,10 +49,14 @@ StepOutcome Game_Step(Form1& form) {
 void Start_Game_Loop(Form1& form) {
   form.state.lastTick = StepClock(form.platform.clock);
   form.state.running = kTrue;
+  for (GameObserver* observer : form.observers)
+    observer->GameStarted(form.state);
 }
 
 void End_Game_By_Escape(Form1& form) {
   Check(form.platform.window.PaintPicture(kTitleFrame, kWholeWindow));
+  for (GameObserver* observer : form.observers)
+    observer->GameEnded(form.state, false);
 }
 
 NextStage Run_Game_Loop(Form1& form) {

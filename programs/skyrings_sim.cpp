@@ -7,15 +7,11 @@
 // game, 2 for a bad command line or script (one message naming the line on standard error).
 
 #include <cstdio>
-#include <fstream>
-#include <iostream>
-#include <iterator>
-#include <sstream>
 #include <string>
 
 #include "interfaces/status.h"
+#include "programs/script/script.h"
 #include "programs/sim/runner.h"
-#include "programs/sim/script.h"
 
 namespace {
 
@@ -44,24 +40,10 @@ int main(int argc, char** argv) {
     }
   }
 
-  std::string text;
-  if (path.empty()) {
-    text.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
-  } else {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-      std::fprintf(stderr, "skyrings-sim: %s: cannot open the script\n", path.c_str());
-      return kBadInput;
-    }
-    std::ostringstream content;
-    content << file.rdbuf();
-    text = content.str();
-  }
-
-  skyrings::sim::Script script;
-  skyrings::sim::ScriptError error;
-  if (!skyrings::sim::ParseScript(text, script, error)) {
-    std::fprintf(stderr, "skyrings-sim: line %d: %s\n", error.line, error.message.c_str());
+  skyrings::script::Script script;
+  std::string message;
+  if (!skyrings::script::LoadScript(path, script, message)) {
+    std::fprintf(stderr, "skyrings-sim: %s\n", message.c_str());
     return kBadInput;
   }
 

@@ -2,6 +2,8 @@
 // `Form1`, the main window's program: the game state, the two modules' records, the random source
 // and the platform services, as one object that lives for the whole run of the program.
 
+#include <vector>
+
 #include "game/random.h"
 #include "input/get_controller.h"
 #include "interfaces/joystick_port.h"
@@ -9,6 +11,7 @@
 #include "interfaces/sound_port.h"
 #include "interfaces/tick_clock.h"
 #include "interfaces/window.h"
+#include "shell/game_observer.h"
 #include "shell/game_state.h"
 #include "sound/music.h"
 
@@ -36,6 +39,8 @@ class Form1 : public WindowEvents {
   // The window system asked the window to close: the program ends as Escape on the entry
   // screen ends it, at the next pass of whichever loop is running.
   bool closeRequested = false;
+  // Told of every game's start, step and end, in this order; none in an ordinary run.
+  std::vector<GameObserver*> observers;
 
   // WindowEvents: delivered while a loop hands control to the window system.
   void KeyDown(std::int16_t keyCode, std::int16_t shift) override;

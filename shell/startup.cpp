@@ -25,7 +25,7 @@ void Create_Display(Form1& form) {
   Check(s.ddraw->SetDisplayMode(640, 480, 16, 0, 0));
 }
 
-void Window_Load(Form1& form) {
+void Start_Up(Form1& form) {
   GameState& s = form.state;
   Window& window = form.platform.window;
 
@@ -37,7 +37,10 @@ void Window_Load(Form1& form) {
   Create_Display(form);
   Open_Sounds(form);
   Check(window.PaintPicture(kTitleFrame, kWholeWindow));
+}
 
+void Window_Load(Form1& form) {
+  Start_Up(form);
   // The entry screen and the games alternate in this loop rather than by calls nested one level
   // deeper with every game.
   NextStage next = NextStage::kEntryScreen;

@@ -9,6 +9,10 @@ namespace skyrings {
 // run-time error leaves it as a RunTimeError.
 void Window_Load(Form1& form);
 
+// Start-up alone, in its fixed order: the window shown and moved, the joysticks calibrated, the
+// display made, the sounds opened and the title painted; the entry screen would run next.
+void Start_Up(Form1& form);
+
 // Start-up's steps 5 and 6: the DirectX root (if there is none yet), the DirectDraw object of the
 // default display driver, and the display mode.
 void Create_Display(Form1& form);

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
+
 #include "game/birds.h"
 #include "game/crows.h"
 #include "game/end_test.h"
@@ -263,6 +266,78 @@ TEST_F(Rules, CrowsSpawnAtDepth1400AndFlyInTheSameStep) {
     }
   }
   EXPECT_TRUE(spawned);
+}
+
+// Spawns seen over many steps with every slot freed before each step, so each slot of each step
+// is one spawn test. Birds in play are kept far from the crows' path (no catches).
+struct SpawnCounts {
+  long tests = 0;
+  long spawns = 0;
+  int minX = 1000, maxX = -1000, minY = 1000, maxY = -1000, minSpeed = 0, maxSpeed = -1000;
+  std::array<long, 5> targets{};  // -1, 0, 1, 2, 3
+};
+
+SpawnCounts CountSpawns(HeadlessRig& rig, int steps) {
+  GameState& s = rig.s;
+  SpawnCounts counts;
+  for (int step = 0; step < steps; ++step) {
+    s.crowX.fill(kAbsent);
+    Move_Crows(rig.form);
+    for (int c = 0; c < kCrows; ++c) {
+      ++counts.tests;
+      if (s.crowX[c] == kAbsent) continue;
+      ++counts.spawns;
+      ++counts.targets[s.crowTarget[c] + 1];
+      if (s.crowTarget[c] != -1) continue;  // a homing crow has already moved a unit
+      counts.minX = std::min<int>(counts.minX, s.crowX[c]);
+      counts.maxX = std::max<int>(counts.maxX, s.crowX[c]);
+      counts.minY = std::min<int>(counts.minY, s.crowY[c]);
+      counts.maxY = std::max<int>(counts.maxY, s.crowY[c]);
+      counts.minSpeed = std::min<int>(counts.minSpeed, s.crowSpeed[c]);
+      counts.maxSpeed = std::max<int>(counts.maxSpeed, s.crowSpeed[c]);
+      EXPECT_EQ(s.crowZ[c], 1400 + s.crowSpeed[c]);
+    }
+  }
+  return counts;
+}
+
+TEST_F(Rules, AFreeSlotSpawnsOneStepInTwentyFiveAnywhereInTheSpawnBox) {
+  ClearSky();
+  s.birdX.fill(kAbsent);  // nobody to home on: every crow stays where it was spawned
+  const SpawnCounts counts = CountSpawns(rig, 20000);
+  // 220,000 tests at 1 in 25: 8800 spawns, one standard deviation 92.
+  EXPECT_NEAR(static_cast<double>(counts.spawns) / static_cast<double>(counts.tests), 1.0 / 25,
+              0.0015);
+  EXPECT_EQ(counts.minX, -225);
+  EXPECT_EQ(counts.maxX, 224);
+  EXPECT_EQ(counts.minY, 30);
+  EXPECT_EQ(counts.maxY, 309);
+  EXPECT_EQ(counts.minSpeed, -24);
+  EXPECT_EQ(counts.maxSpeed, -15);
+  EXPECT_EQ(counts.targets[0], counts.spawns);
+
+  // Every 200 counted steps add one to the speed's magnitude.
+  s.stepCount = 1000;
+  const SpawnCounts later = CountSpawns(rig, 5000);
+  EXPECT_EQ(later.minSpeed, -29);
+  EXPECT_EQ(later.maxSpeed, -20);
+}
+
+TEST_F(Rules, HalfTheCrowsDrawAPlayerAndHomeOnlyIfThatBirdIsInPlay) {
+  ClearSky();
+  s.birdX = {-150, kAbsent, 150, kAbsent};  // players 0 and 2 in play
+  s.birdY = {300, 100, 300, 100};
+  const SpawnCounts counts = CountSpawns(rig, 20000);
+  ASSERT_GT(counts.spawns, 8000);
+  auto share = [&](int target) {
+    return static_cast<double>(counts.targets[target + 1]) / static_cast<double>(counts.spawns);
+  };
+  // A draw among four players, kept one time in two: 1/8 each for the two in play.
+  EXPECT_NEAR(share(0), 1.0 / 8, 0.012);
+  EXPECT_NEAR(share(2), 1.0 / 8, 0.012);
+  EXPECT_EQ(counts.targets[1 + 1], 0);
+  EXPECT_EQ(counts.targets[3 + 1], 0);
+  EXPECT_NEAR(share(-1), 3.0 / 4, 0.015);
 }
 
 TEST_F(Rules, GroundSlidesTenAStepAndWrapsWithANewTurnEverySeventySteps) {

@@ -108,6 +108,31 @@ TEST(Session, StartUpEntryScreenGamesResultsAndTheEnd) {
                           [](std::int16_t x) { return x == kAbsent; }));
 }
 
+TEST(Session, PlayersThreeAndFourJoinByPushingTheirStickDown) {
+  HeadlessRig rig;
+  rig.joystick.Attach(0);
+  rig.joystick.Attach(1);
+  rig.joystick.Move(0, 32768, 65535);  // pushed down: player 3 joins
+  rig.joystick.Move(1, 32768, 0);      // pushed up: player 4 does not
+  rig.window.KeyDownAt(200, kKeyEnter);
+  rig.window.KeyUpAt(230, kKeyEnter);
+  rig.window.KeyDownAt(600, kKeyEscape);
+  rig.window.KeyDownAt(800, kKeyEscape);
+  rig.window.SetIdleLimit(2000);
+  Window_Load(rig.form);
+
+  const Captions& captions = rig.window.captionLog();
+  ASSERT_FALSE(captions.empty());
+  EXPECT_EQ(captions[0], (std::pair<int, std::string>{2, " 3P ENTRY!"}));
+  EXPECT_EQ(std::count(rig.sound.commands().begin(), rig.sound.commands().end(),
+                       "play audiofilecur from 0"),
+            1);
+  // The game had player 3's bird in play, steered down by the stick all the way.
+  EXPECT_EQ(rig.window.captions()[2].rfind(" 3PScore: ", 0), 0u) << rig.window.captions()[2];
+  EXPECT_EQ(rig.window.captions()[3], "");
+  EXPECT_EQ(rig.s.birdY[2], 40);
+}
+
 TEST(Session, EnterHeldThroughAGameStartsTheNextAtOnceAndHeldEscapeEndsTheProgram) {
   HeadlessRig rig;
   rig.window.KeyDownAt(40, kKeyEnter);  // never released
@@ -197,8 +222,8 @@ TEST(Session, TheHeadlessRunnerMatchesTheRealLoop) {
   const int steps = s.stepCount + (gameOver ? 1 : 0);  // the game-over step is not counted
   ASSERT_GT(steps, 100);
 
-  sim::Script script;
-  script.games.push_back({{0}, std::vector<sim::StepLine>(steps, sim::StepLine{{1, 0}}), {}});
+  script::Script script;
+  script.games.push_back({{0}, std::vector<script::StepLine>(steps, script::StepLine{{1, 0}}), {}});
   std::string output;
   sim::RunScript(script, false, [&](const std::string& chunk) { output += chunk; });
 

@@ -2,11 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include "programs/script/script.h"
 #include "programs/sim/runner.h"
-#include "programs/sim/script.h"
 
 namespace skyrings::sim {
 namespace {
+
+using script::ParseScript;
+using script::Script;
+using script::ScriptError;
 
 std::string RunSim(const std::string& text, bool trace) {
   Script script;

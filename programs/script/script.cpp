@@ -1,10 +1,13 @@
-#include "programs/sim/script.h"
+#include "programs/script/script.h"
 
 #include <algorithm>
 #include <charconv>
+#include <cstdio>
+#include <iostream>
+#include <iterator>
 #include <string_view>
 
-namespace skyrings::sim {
+namespace skyrings::script {
 namespace {
 
 // Splits a line at blanks and tabs (scripts run to millions of lines: no streams here).
@@ -88,4 +91,49 @@ bool ParseScript(const std::string& text, Script& script, ScriptError& error) {
   return true;
 }
 
-}  // namespace skyrings::sim
+bool LoadScript(const std::string& path, Script& script, std::string& message) {
+  std::string text;
+  if (path.empty()) {
+    text.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
+  } else {
+    // A folder opens but cannot be read: both are refused alike.
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    bool readable = file != nullptr;
+    if (readable) {
+      char buffer[1 << 16];
+      std::size_t got = 0;
+      while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0)
+        text.append(buffer, got);
+      readable = std::ferror(file) == 0;
+      std::fclose(file);
+    }
+    if (!readable) {
+      message = path + ": cannot open the script";
+      return false;
+    }
+  }
+  ScriptError error;
+  if (!ParseScript(text, script, error)) {
+    message = "line " + std::to_string(error.line) + ": " + error.message;
+    return false;
+  }
+  return true;
+}
+
+std::string GameLineText(const std::vector<int>& players) {
+  std::string line = "game";
+  for (const int p : players)
+    line += " " + std::to_string(p);
+  return line + "\n";
+}
+
+std::string StepLineText(const StepLine& step) {
+  std::string line;
+  for (std::size_t n = 0; n < step.steering.size(); ++n) {
+    if (n > 0) line += ' ';
+    line += std::to_string(step.steering[n]);
+  }
+  return line + "\n";
+}
+
+}  // namespace skyrings::script
