@@ -4,11 +4,13 @@
 //   gl_x_dump FILE.x...
 //
 // Frames come with their parent and matrix, meshes part by part (material, then each triangle's
-// corners with their normals), channels with their keys. Floats are printed with nine significant
-// digits, enough to tell any two floats apart. A file that is refused prints its one-line error.
+// corners with their normals), channels with their keys and the poses they give at a few times.
+// Floats are printed with nine significant digits, enough to tell any two floats apart. A file that
+// is refused prints its one-line error.
 #include <cstdio>
 #include <string>
 
+#include "platform/gl/animation.h"
 #include "platform/gl/x_file.h"
 
 namespace {
@@ -77,6 +79,14 @@ void Dump(const std::string& path) {
     PrintKeys("rotation", channel.rotations,
               [](Quat q) { std::printf(" %.9g %.9g %.9g %.9g", q.w, q.x, q.y, q.z); });
     PrintKeys("scale", channel.scales, PrintVec);
+    // The poses drawn from the keys, which do not depend on how a rotation's sign is written.
+    const Mat4& base = scene.frames.at(static_cast<std::size_t>(channel.frame)).transform;
+    for (float time : {0.0f, 1.5f, 4.0f, 7.5f, 10.0f, 13.25f, 19.0f, 20.0f, 25.0f, -3.0f}) {
+      std::printf("  pose %.9g", time);
+      for (float v : PoseAt(channel, time, base).m)
+        std::printf(" %.9g", v);
+      std::printf("\n");
+    }
   }
 }
 
