@@ -418,6 +418,8 @@ Status Parser::ReadData(const std::string& type, std::vector<double>& values) {
       return Fail("stray string in " + type);
     } else if (token.kind == Tok::kBracket) {
       return Fail("stray '" + std::string(token.text) + "' in " + type);
+    } else if (token.kind == Tok::kEnd) {
+      return Bad(name_, "truncated: unclosed '{' in " + type);
     } else if (token.kind != Tok::kGuid) {
       PutBack(token);
       return Status::Ok();
@@ -1137,6 +1139,26 @@ Status ReadXFile(const std::string& path, XScene& out) {
   std::string bytes;
   if (Status read = ReadPlainFile(path, kMaxXFileBytes, bytes); !read) return read;
   return ReadXBuffer(path, bytes, out);
+}
+
+Status XFileCache::Read(const std::string& path, std::shared_ptr<const XScene>& out) {
+  std::string bytes;
+  if (Status read = ReadPlainFile(path, kMaxXFileBytes, bytes); !read) return read;
+  auto entry = std::find_if(entries_.begin(), entries_.end(),
+                            [&](const Entry& e) { return e.path == path; });
+  if (entry != entries_.end() && entry->bytes == bytes) {
+    out = entry->scene;
+    std::rotate(entry, entry + 1, entries_.end());
+    return Status::Ok();
+  }
+  if (entry != entries_.end()) entries_.erase(entry);
+  auto scene = std::make_shared<XScene>();
+  ++parses_;
+  if (Status parsed = ReadXBuffer(path, bytes, *scene); !parsed) return parsed;
+  if (entries_.size() >= kMaxEntries) entries_.erase(entries_.begin());
+  entries_.push_back({path, std::move(bytes), scene});
+  out = std::move(scene);
+  return Status::Ok();
 }
 
 }  // namespace skyrings::gl

@@ -6,6 +6,7 @@
 // it; binary and compressed files are refused. Memory and time are bounded by the limits below.
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -77,5 +78,26 @@ inline constexpr int kMaxXNesting = 48;
 Status ReadXFile(const std::string& path, XScene& out);
 // The same from bytes in memory; `name` is used in messages.
 Status ReadXBuffer(const std::string& name, std::string_view bytes, XScene& out);
+
+// The `.x` files one 3D component has read, kept from one game to the next: a file whose bytes
+// have not changed is not parsed again. Every read still reads the file, so one deleted, damaged
+// or changed since the last read is seen as it would be the first time.
+class XFileCache {
+ public:
+  // Reads `path` as ReadXFile does; `out` shares the parsed scene with the cache.
+  Status Read(const std::string& path, std::shared_ptr<const XScene>& out);
+  // How many reads had to parse their file.
+  std::size_t parses() const { return parses_; }
+
+ private:
+  struct Entry {
+    std::string path;
+    std::string bytes;
+    std::shared_ptr<const XScene> scene;
+  };
+  static constexpr std::size_t kMaxEntries = 16;  // the game reads seven
+  std::vector<Entry> entries_;                    // the most recently read last
+  std::size_t parses_ = 0;
+};
 
 }  // namespace skyrings::gl
