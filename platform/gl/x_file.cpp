@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <tuple>
@@ -191,7 +192,8 @@ class Lexer {
     double value = 0;
     const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), value);
     if (error == std::errc::result_out_of_range) {
-      value = number.front() == '-' ? -HUGE_VAL : HUGE_VAL;
+      // Too large (infinite, refused where it is used) or too small (zero or nearly).
+      value = std::strtod(std::string(number).c_str(), nullptr);
     } else if (error != std::errc() || end != number.data() + number.size()) {
       return Bad(name_, "malformed: bad number '" + std::string(text) + "'");
     }
