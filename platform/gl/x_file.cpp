@@ -44,10 +44,6 @@ bool IsSpace(char c) {
   return c == ' ' || c == '\t' || c == '\r' || c == '\n';
 }
 
-// Limit on the corners of all faces together: every corner becomes a vertex before identical
-// ones are joined, so this bounds the memory of building the triangles.
-constexpr std::size_t kMaxXCorners = 4 * kMaxXVertices;
-
 // ---- Tokens ----
 
 enum class Tok { kEnd, kName, kNumber, kString, kGuid, kOpen, kClose, kSeparator, kBracket };

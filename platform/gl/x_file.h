@@ -73,6 +73,8 @@ inline constexpr std::size_t kMaxXFileBytes = 8u << 20;
 inline constexpr std::size_t kMaxXVertices = 100000;  // and faces over all meshes, and keys
 inline constexpr std::size_t kMaxXObjects = 8192;     // objects of any kind, templates aside
 inline constexpr int kMaxXNesting = 48;
+// Face corners over all meshes: each becomes a vertex before identical ones are joined.
+inline constexpr std::size_t kMaxXCorners = 4 * kMaxXVertices;
 
 // Reads and checks a text `.x` file. On failure `out` is empty.
 Status ReadXFile(const std::string& path, XScene& out);

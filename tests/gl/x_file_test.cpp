@@ -324,6 +324,10 @@ std::vector<BadFile> BadFiles() {
        header + "Mesh { 100001;\n" + Repeat("0.0;0.0;0.0;,\n", 100000) +
            "0.0;0.0;0.0;;\n1;\n3;0,1,2;;\n}\n",
        "more than 100000 vertices"},
+      {"many_corners.x",
+       header + "Mesh { 3; 0.0;0.0;0.0;, 0.0;1.0;0.0;, 1.0;0.0;0.0;; 2; 200001;" +
+           Repeat("0,", 200000) + "0;, 200000;" + Repeat("0,", 199999) + "0;; }\n",
+       "more than 400000 face corners"},
       {"unbalanced.x", header + "Frame A { } }\n", "without '{'"},
       {"bad_index.x",
        header + "Mesh { 3; 0.0;0.0;0.0;, 0.0;1.0;0.0;, 1.0;0.0;0.0;; 1; 3;0,1,7;; }\n",
