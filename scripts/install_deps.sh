@@ -6,7 +6,7 @@ set -euo pipefail
 
 play_packages=(
   cmake g++ make pkg-config
-  libsdl2-dev libsdl2-mixer-dev libsdl2-ttf-dev libassimp-dev libgl-dev libegl-dev
+  libsdl2-dev libsdl2-mixer-dev libsdl2-ttf-dev libgl-dev libegl-dev
   libgl1-mesa-dri libglx-mesa0 libegl-mesa0
   timgm6mb-soundfont fonts-ipafont-gothic fonts-dejavu-core
 )

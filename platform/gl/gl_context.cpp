@@ -129,7 +129,8 @@ bool GlContext::MakeCurrent() {
   return target_ != nullptr && target_->MakeContextCurrent();
 }
 
-Status GlContext::Create(const std::string& operation, int width, int height) {
+Status GlContext::Create(const std::string& operation, int width, int height,
+                         std::weak_ptr<GlPrograms>& programs) {
   if (!MakeCurrent()) {
     return Status::Fail(operation + ": the view target has no OpenGL context to make current");
   }
@@ -172,7 +173,16 @@ Status GlContext::Create(const std::string& operation, int width, int height) {
                         std::to_string(height) + " OpenGL picture for the device");
   }
   glGenVertexArrays(1, &emptyVertexArray_);
+  programs_ = programs.lock();
+  if (!programs_ || programs_->target() != target_) {
+    programs_ = std::make_shared<GlPrograms>(target_);
+    if (Status s = programs_->Compile(operation); !s) return s;
+    programs = programs_;
+  }
+  return Status::Ok();
+}
 
+Status GlPrograms::Compile(const std::string& operation) {
   Status s = CompileProgram(operation, kMeshVertexShader, kMeshFragmentShader, mesh_.program);
   if (!s) return s;
   const GLuint m = mesh_.program;
@@ -217,12 +227,16 @@ void GlContext::DeleteReleased() {
 GlContext::~GlContext() {
   if (!MakeCurrent()) return;  // the context is gone, and its objects with it
   DeleteReleased();
-  if (mesh_.program != 0) glDeleteProgram(mesh_.program);
-  if (background_.program != 0) glDeleteProgram(background_.program);
   if (emptyVertexArray_ != 0) glDeleteVertexArrays(1, &emptyVertexArray_);
   if (framebuffer_ != 0) glDeleteFramebuffers(1, &framebuffer_);
   if (depth_ != 0) glDeleteRenderbuffers(1, &depth_);
   if (picture_ != 0) glDeleteTextures(1, &picture_);
+}
+
+GlPrograms::~GlPrograms() {
+  if (target_ == nullptr || !target_->MakeContextCurrent()) return;  // gone with the context
+  if (mesh_.program != 0) glDeleteProgram(mesh_.program);
+  if (background_.program != 0) glDeleteProgram(background_.program);
 }
 
 GpuMesh::~GpuMesh() {

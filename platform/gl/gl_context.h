@@ -1,6 +1,7 @@
 #pragma once
-// The OpenGL objects of one device: its picture and depth buffers, its shader programs, and the
-// names of meshes and textures waiting to be deleted the next time its context is current.
+// The OpenGL objects of one device: its picture and depth buffers, the shader programs it shares
+// with every device on the same view target, and the names of meshes and textures waiting to be
+// deleted the next time its context is current.
 
 #include <memory>
 #include <string>
@@ -22,6 +23,39 @@ namespace skyrings::gl {
 // Directional lights a scene may hold; the shader's arrays have this size.
 inline constexpr int kMaxLights = 8;
 
+struct MeshProgram {
+  GLuint program = 0;
+  GLint model = -1, viewProjection = -1, normalMatrix = -1, eye = -1;
+  GLint lightCount = -1, lightDirection = -1, lightColour = -1, ambient = -1;
+  GLint diffuse = -1, specular = -1, power = -1, emissive = -1;
+};
+struct BackgroundProgram {
+  GLuint program = 0;
+  GLint image = -1, useImage = -1, colour = -1;
+};
+
+// The shader programs, compiled once for a view target's OpenGL context and shared by the devices
+// that draw into it, one game after another.
+class GlPrograms {
+ public:
+  explicit GlPrograms(ViewTarget* target) : target_(target) {}
+  ~GlPrograms();  // deletes the programs while the target's context is still there
+  GlPrograms(const GlPrograms&) = delete;
+  GlPrograms& operator=(const GlPrograms&) = delete;
+
+  // Compiles and links both programs; the target's context is current. Failures start with
+  // `operation`.
+  Status Compile(const std::string& operation);
+  ViewTarget* target() const { return target_; }
+  const MeshProgram& mesh() const { return mesh_; }
+  const BackgroundProgram& background() const { return background_; }
+
+ private:
+  ViewTarget* target_;
+  MeshProgram mesh_;
+  BackgroundProgram background_;
+};
+
 class GlContext {
  public:
   explicit GlContext(ViewTarget* target) : target_(target) {}
@@ -29,9 +63,12 @@ class GlContext {
   GlContext(const GlContext&) = delete;
   GlContext& operator=(const GlContext&) = delete;
 
-  // Makes the context current and creates the device's buffers of `width` x `height` and its
-  // programs; failures start with `operation`.
-  Status Create(const std::string& operation, int width, int height);
+  // Makes the context current and creates the device's buffers of `width` x `height`. The
+  // programs are those of `programs` while another device on this view target holds them;
+  // otherwise they are compiled and `programs` is pointed at them for the next device. Failures
+  // start with `operation`.
+  Status Create(const std::string& operation, int width, int height,
+                std::weak_ptr<GlPrograms>& programs);
   bool MakeCurrent();
   // Deletes the names handed back by released meshes and textures (context current).
   void DeleteReleased();
@@ -47,25 +84,14 @@ class GlContext {
   GLuint picture() const { return picture_; }
   GLuint emptyVertexArray() const { return emptyVertexArray_; }
 
-  struct MeshProgram {
-    GLuint program = 0;
-    GLint model = -1, viewProjection = -1, normalMatrix = -1, eye = -1;
-    GLint lightCount = -1, lightDirection = -1, lightColour = -1, ambient = -1;
-    GLint diffuse = -1, specular = -1, power = -1, emissive = -1;
-  };
-  struct BackgroundProgram {
-    GLuint program = 0;
-    GLint image = -1, useImage = -1, colour = -1;
-  };
-  const MeshProgram& mesh() const { return mesh_; }
-  const BackgroundProgram& background() const { return background_; }
+  const MeshProgram& mesh() const { return programs_->mesh(); }
+  const BackgroundProgram& background() const { return programs_->background(); }
 
  private:
   ViewTarget* target_;
   int width_ = 0, height_ = 0;
   GLuint framebuffer_ = 0, picture_ = 0, depth_ = 0, emptyVertexArray_ = 0;
-  MeshProgram mesh_;
-  BackgroundProgram background_;
+  std::shared_ptr<GlPrograms> programs_;
   std::vector<GLuint> releasedBuffers_, releasedVertexArrays_, releasedTextures_;
 };
 

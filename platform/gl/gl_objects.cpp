@@ -18,15 +18,23 @@ bool Finite(std::initializer_list<float> values) {
   return std::all_of(values.begin(), values.end(), [](float v) { return std::isfinite(v); });
 }
 
+// Reads a `.x` file through the component's cache, or afresh without one.
+Status ReadScene(GlComponentCache* cache, const std::string& path,
+                 std::shared_ptr<const XScene>& out) {
+  if (cache != nullptr) return cache->files.Read(path, out);
+  XFileCache once;
+  return once.Read(path, out);
+}
+
 }  // namespace
 
 // ---- Meshes, lights, textures ----
 
 Status GlMeshBuilder::LoadFromFile(const std::string& path) {
-  XScene scene;
-  Status s = ReadXFile(path, scene);
+  std::shared_ptr<const XScene> scene;
+  Status s = ReadScene(cache_.get(), path, scene);
   if (!s) return Status::Fail("LoadFromFile: " + s.error());
-  const XMesh* first = scene.FirstMesh();
+  const XMesh* first = scene->FirstMesh();
   if (first == nullptr) return Status::Fail("LoadFromFile: " + path + ": no mesh in the file");
   mesh_ = *first;
   gpu_.reset();
@@ -216,24 +224,24 @@ Status GlFrame::SetSceneBackgroundRGB(float red, float green, float blue) {
 Status GlAnimationSet::LoadFromFile(const std::string& path, const FrameRef& parent) {
   auto parentFrame = std::dynamic_pointer_cast<GlFrame>(parent);
   if (!parentFrame) return Status::Fail("LoadFromFile: " + path + ": no parent frame to load into");
-  XScene scene;
-  Status s = ReadXFile(path, scene);
+  std::shared_ptr<const XScene> scene;
+  Status s = ReadScene(cache_.get(), path, scene);
   if (!s) return Status::Fail("LoadFromFile: " + s.error());
   std::vector<std::shared_ptr<GlFrame>> frames;
-  frames.reserve(scene.frames.size());
-  for (XFrame& x : scene.frames) {
+  frames.reserve(scene->frames.size());
+  for (const XFrame& x : scene->frames) {
     const auto& under = x.parent < 0 ? parentFrame : frames[static_cast<std::size_t>(x.parent)];
     auto frame = GlFrame::Make(under);
     frame->set_local(x.transform);
-    for (XMesh& mesh : x.meshes) {
-      s = frame->AddVisual(std::make_shared<GlMeshBuilder>(std::move(mesh)));
+    for (const XMesh& mesh : x.meshes) {
+      s = frame->AddVisual(std::make_shared<GlMeshBuilder>(mesh));
       if (!s) return s;
     }
     frames.push_back(std::move(frame));
   }
-  for (XChannel& channel : scene.channels) {
+  for (const XChannel& channel : scene->channels) {
     const auto index = static_cast<std::size_t>(channel.frame);
-    animated_.push_back({frames[index], std::move(channel), scene.frames[index].transform});
+    animated_.push_back({frames[index], channel, scene->frames[index].transform});
   }
   return Status::Ok();
 }
@@ -522,6 +530,8 @@ class GlDirectDraw final : public DirectDraw {
 
 class GlDirect3DRM final : public Direct3DRM {
  public:
+  explicit GlDirect3DRM(std::shared_ptr<GlComponentCache> cache) : cache_(std::move(cache)) {}
+
   Status CreateDeviceFromClipper(const ClipperRef& clipper, const std::string& driver, int width,
                                  int height, DeviceRef& out) override {
     (void)driver;
@@ -535,7 +545,7 @@ class GlDirect3DRM final : public Direct3DRM {
                           " x " + std::to_string(height));
     }
     auto context = std::make_shared<GlContext>(ours->target());
-    Status s = context->Create("CreateDeviceFromClipper", width, height);
+    Status s = context->Create("CreateDeviceFromClipper", width, height, cache_->programs);
     if (!s) return s;
     out = std::make_shared<GlDevice>(std::move(context));
     return Status::Ok();
@@ -564,7 +574,7 @@ class GlDirect3DRM final : public Direct3DRM {
   }
 
   Status CreateMeshBuilder(MeshBuilderRef& out) override {
-    out = std::make_shared<GlMeshBuilder>();
+    out = std::make_shared<GlMeshBuilder>(cache_);
     return Status::Ok();
   }
 
@@ -596,22 +606,29 @@ class GlDirect3DRM final : public Direct3DRM {
   }
 
   Status CreateAnimationSet(AnimationSetRef& out) override {
-    out = std::make_shared<GlAnimationSet>();
+    out = std::make_shared<GlAnimationSet>(cache_);
     return Status::Ok();
   }
+
+ private:
+  std::shared_ptr<GlComponentCache> cache_;
 };
 
 class GlDirectX final : public DirectX {
  public:
+  explicit GlDirectX(std::shared_ptr<GlComponentCache> cache) : cache_(std::move(cache)) {}
   Status DirectDrawCreate(const std::string& driver, DirectDrawRef& out) override {
     (void)driver;
     out = std::make_shared<GlDirectDraw>();
     return Status::Ok();
   }
   Status Direct3DRMCreate(Direct3DRMRef& out) override {
-    out = std::make_shared<GlDirect3DRM>();
+    out = std::make_shared<GlDirect3DRM>(cache_);
     return Status::Ok();
   }
+
+ private:
+  std::shared_ptr<GlComponentCache> cache_;
 };
 
 }  // namespace
@@ -620,8 +637,12 @@ class GlDirectX final : public DirectX {
 
 namespace skyrings {
 
+GlRetained3D::GlRetained3D() : cache_(std::make_shared<gl::GlComponentCache>()) {}
+
+GlRetained3D::~GlRetained3D() = default;
+
 Status GlRetained3D::DirectXCreate(std::shared_ptr<DirectX>& out) {
-  out = std::make_shared<gl::GlDirectX>();
+  out = std::make_shared<gl::GlDirectX>(cache_);
   return Status::Ok();
 }
 

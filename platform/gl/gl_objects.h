@@ -12,9 +12,20 @@
 
 namespace skyrings::gl {
 
+// What the component keeps from one game to the next: the `.x` files it has parsed, and the shader
+// programs for as long as a device uses them (a game makes its new device while the last game's
+// is still held, so the programs pass from one to the next; once every device is gone, nothing is
+// left behind in the window's context).
+struct GlComponentCache {
+  XFileCache files;
+  std::weak_ptr<GlPrograms> programs;
+};
+
 class GlMeshBuilder final : public MeshBuilder {
  public:
-  GlMeshBuilder() = default;
+  // Without a cache every LoadFromFile parses its file.
+  explicit GlMeshBuilder(std::shared_ptr<GlComponentCache> cache = nullptr)
+      : cache_(std::move(cache)) {}
   explicit GlMeshBuilder(XMesh mesh) : mesh_(std::move(mesh)) {}
   Status LoadFromFile(const std::string& path) override;
   Status ScaleMesh(float sx, float sy, float sz) override;
@@ -24,6 +35,7 @@ class GlMeshBuilder final : public MeshBuilder {
   Status Gpu(const std::shared_ptr<GlContext>& context, const GpuMesh*& out);
 
  private:
+  std::shared_ptr<GlComponentCache> cache_;
   XMesh mesh_;
   std::shared_ptr<GpuMesh> gpu_;
 };
@@ -93,6 +105,8 @@ class GlFrame final : public Frame, public std::enable_shared_from_this<GlFrame>
 
 class GlAnimationSet final : public AnimationSet {
  public:
+  explicit GlAnimationSet(std::shared_ptr<GlComponentCache> cache = nullptr)
+      : cache_(std::move(cache)) {}
   Status LoadFromFile(const std::string& path, const FrameRef& parent) override;
   Status SetTime(float time) override;
 
@@ -102,6 +116,7 @@ class GlAnimationSet final : public AnimationSet {
     XChannel channel;
     Mat4 base;
   };
+  std::shared_ptr<GlComponentCache> cache_;
   std::vector<Animated> animated_;
 };
 

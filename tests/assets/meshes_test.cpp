@@ -1,100 +1,130 @@
-// The meshes, as the game's loader (assimp) reads them back in the files' own left-handed
-// coordinates.
+// The meshes, as the game's reader reads them back in the files' own left-handed coordinates.
 
-#include <assimp/postprocess.h>
-#include <assimp/scene.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <assimp/Importer.hpp>
 #include <cmath>
 #include <map>
-#include <memory>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "data_path.h"
+#include "platform/gl/animation.h"
+#include "platform/gl/x_file.h"
 
 namespace skyrings_assets_test {
 namespace {
 
+using skyrings::gl::Cross;
+using skyrings::gl::Dot;
+using skyrings::gl::Length;
+using skyrings::gl::Mat4;
+using skyrings::gl::Vec3;
+using skyrings::gl::XChannel;
+using skyrings::gl::XFrame;
+using skyrings::gl::XMeshPart;
+using skyrings::gl::XScene;
+
+struct Color {
+  float r = 0, g = 0, b = 0;
+};
+
 struct Vertex {
-  aiVector3D position;  // in the file's root coordinates
-  aiVector3D normal;
-  aiColor3D color;  // diffuse colour of its material
+  Vec3 position;  // in the file's root coordinates
+  Vec3 normal;
+  Color color;  // diffuse colour of its material
   std::string node;
 };
 
 struct Triangle {
-  aiVector3D p[3];
-  aiVector3D normalSum;
-  aiColor3D color;
+  Vec3 p[3];
+  Vec3 normalSum;
+  Color color;
 };
 
 struct Model {
-  std::unique_ptr<Assimp::Importer> importer;
-  const aiScene* scene = nullptr;
+  bool loaded = false;
+  std::string bytes;  // the file as written
+  XScene scene;
   std::vector<Vertex> vertices;
   std::vector<Triangle> triangles;
-  aiVector3D lo{1e9f, 1e9f, 1e9f};
-  aiVector3D hi{-1e9f, -1e9f, -1e9f};
+  Vec3 lo{1e9f, 1e9f, 1e9f};
+  Vec3 hi{-1e9f, -1e9f, -1e9f};
 };
-
-void Collect(Model& model, const aiNode* node, const aiMatrix4x4& parent) {
-  const aiMatrix4x4 world = parent * node->mTransformation;
-  aiMatrix3x3 turn(world);
-  for (unsigned i = 0; i < node->mNumMeshes; ++i) {
-    const aiMesh* mesh = model.scene->mMeshes[node->mMeshes[i]];
-    aiColor3D color(0.0f, 0.0f, 0.0f);
-    model.scene->mMaterials[mesh->mMaterialIndex]->Get(AI_MATKEY_COLOR_DIFFUSE, color);
-    std::vector<aiVector3D> positions, normals;
-    for (unsigned v = 0; v < mesh->mNumVertices; ++v) {
-      positions.push_back(world * mesh->mVertices[v]);
-      normals.push_back(mesh->HasNormals() ? (turn * mesh->mNormals[v]).Normalize() : aiVector3D());
-      model.vertices.push_back({positions.back(), normals.back(), color, node->mName.C_Str()});
-      const aiVector3D& p = positions.back();
-      model.lo = {std::min(model.lo.x, p.x), std::min(model.lo.y, p.y), std::min(model.lo.z, p.z)};
-      model.hi = {std::max(model.hi.x, p.x), std::max(model.hi.y, p.y), std::max(model.hi.z, p.z)};
-    }
-    for (unsigned f = 0; f < mesh->mNumFaces; ++f) {
-      const aiFace& face = mesh->mFaces[f];
-      if (face.mNumIndices != 3) continue;
-      Triangle t;
-      for (int k = 0; k < 3; ++k) {
-        t.p[k] = positions[face.mIndices[k]];
-        t.normalSum += normals[face.mIndices[k]];
-      }
-      t.color = color;
-      model.triangles.push_back(t);
-    }
-  }
-  for (unsigned i = 0; i < node->mNumChildren; ++i)
-    Collect(model, node->mChildren[i], world);
-}
 
 Model Load(const std::string& name) {
   Model model;
-  model.importer = std::make_unique<Assimp::Importer>();
-  model.scene = model.importer->ReadFile(
-      DataPath(name), aiProcess_ConvertToLeftHanded | aiProcess_ValidateDataStructure);
-  if (model.scene == nullptr) {
-    ADD_FAILURE() << name << ": " << model.importer->GetErrorString();
+  model.bytes = ReadBytes(DataPath(name));
+  const skyrings::Status read = skyrings::gl::ReadXFile(DataPath(name), model.scene);
+  if (!read) {
+    ADD_FAILURE() << read.error();
     return model;
   }
-  Collect(model, model.scene->mRootNode, aiMatrix4x4());
+  model.loaded = true;
+  std::vector<Mat4> world(model.scene.frames.size());
+  for (std::size_t f = 0; f < model.scene.frames.size(); ++f) {
+    const XFrame& frame = model.scene.frames[f];
+    world[f] = frame.parent < 0 ? frame.transform
+                                : world[static_cast<std::size_t>(frame.parent)] * frame.transform;
+    for (const auto& mesh : frame.meshes) {
+      for (const XMeshPart& part : mesh.parts) {
+        const Color color{part.material.diffuse[0], part.material.diffuse[1],
+                          part.material.diffuse[2]};
+        std::vector<Vec3> positions, normals;
+        for (std::size_t v = 0; v < part.positions.size(); ++v) {
+          positions.push_back(world[f].Point(part.positions[v]));
+          const Vec3 n = world[f].Direction(part.normals[v]);
+          normals.push_back(n * (1 / Length(n)));
+          model.vertices.push_back({positions.back(), normals.back(), color, frame.name});
+          const Vec3& p = positions.back();
+          model.lo = {std::min(model.lo.x, p.x), std::min(model.lo.y, p.y),
+                      std::min(model.lo.z, p.z)};
+          model.hi = {std::max(model.hi.x, p.x), std::max(model.hi.y, p.y),
+                      std::max(model.hi.z, p.z)};
+        }
+        for (std::size_t t = 0; t + 2 < part.indices.size(); t += 3) {
+          Triangle triangle;
+          for (int k = 0; k < 3; ++k) {
+            triangle.p[k] = positions[part.indices[t + static_cast<std::size_t>(k)]];
+            triangle.normalSum =
+                triangle.normalSum + normals[part.indices[t + static_cast<std::size_t>(k)]];
+          }
+          triangle.color = color;
+          model.triangles.push_back(triangle);
+        }
+      }
+    }
+  }
   return model;
 }
 
-const aiNode* Child(const aiNode* node, const std::string& name) {
-  for (unsigned i = 0; i < node->mNumChildren; ++i) {
-    if (name == node->mChildren[i]->mName.C_Str()) return node->mChildren[i];
+// The root's child frame of that name.
+const XFrame* Child(const XScene& scene, const std::string& name) {
+  for (const XFrame& frame : scene.frames) {
+    if (frame.parent == 0 && frame.name == name) return &frame;
   }
   return nullptr;
 }
 
+// How many objects of a type the file holds (each opens a line of its own; templates aside).
+std::size_t Objects(const std::string& text, const std::string& type) {
+  std::size_t n = 0, start = 0;
+  while (start < text.size()) {
+    std::size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    const std::size_t first = text.find_first_not_of(" \t", start);
+    if (first < end && text.compare(first, type.size(), type) == 0 &&
+        (text[first + type.size()] == ' ' || text[first + type.size()] == '{')) {
+      ++n;
+    }
+    start = end + 1;
+  }
+  return n;
+}
+
 // The colour that covers most triangles.
-aiColor3D MainColor(const Model& model) {
+Color MainColor(const Model& model) {
   std::map<std::tuple<float, float, float>, int> counts;
   for (const Triangle& t : model.triangles)
     ++counts[{t.color.r, t.color.g, t.color.b}];
@@ -104,14 +134,14 @@ aiColor3D MainColor(const Model& model) {
   return {std::get<0>(best->first), std::get<1>(best->first), std::get<2>(best->first)};
 }
 
-const Vertex& Extreme(const Model& model, float aiVector3D::*axis, bool highest) {
+const Vertex& Extreme(const Model& model, float Vec3::*axis, bool highest) {
   return *std::max_element(
       model.vertices.begin(), model.vertices.end(), [&](const Vertex& a, const Vertex& b) {
         return highest ? a.position.*axis < b.position.*axis : a.position.*axis > b.position.*axis;
       });
 }
 
-bool Yellowish(const aiColor3D& c) {
+bool Yellowish(const Color& c) {
   return c.r > 0.8f && c.g > 0.3f && c.b < 0.35f;
 }
 
@@ -122,22 +152,23 @@ TEST(Meshes, LoadWithNormalsAndLitUntexturedMaterials) {
   for (const std::string& name : kMeshFiles) {
     SCOPED_TRACE(name);
     const Model model = Load(name);
-    ASSERT_NE(model.scene, nullptr);
+    ASSERT_TRUE(model.loaded);
     ASSERT_GT(model.triangles.size(), 50u);
-    for (unsigned i = 0; i < model.scene->mNumMeshes; ++i) {
-      EXPECT_TRUE(model.scene->mMeshes[i]->HasNormals());
-    }
-    for (unsigned i = 0; i < model.scene->mNumMaterials; ++i) {
-      const aiMaterial* m = model.scene->mMaterials[i];
-      EXPECT_EQ(m->GetTextureCount(aiTextureType_DIFFUSE), 0u);
-      aiColor3D diffuse, emissive;
-      ASSERT_EQ(m->Get(AI_MATKEY_COLOR_DIFFUSE, diffuse), AI_SUCCESS);
-      ASSERT_EQ(m->Get(AI_MATKEY_COLOR_EMISSIVE, emissive), AI_SUCCESS);
-      // A little glow keeps faces turned away from the light readable, without washing out.
-      const float d = diffuse.r + diffuse.g + diffuse.b, e = emissive.r + emissive.g + emissive.b;
-      if (d > 0.3f) {
-        EXPECT_GT(e, 0.1f * d);
-        EXPECT_LT(e, 0.6f * d);
+    // Every mesh gives its own normals, and no material names a picture.
+    EXPECT_EQ(Objects(model.bytes, "MeshNormals"), Objects(model.bytes, "Mesh"));
+    EXPECT_EQ(Objects(model.bytes, "TextureFilename"), 0u);
+    for (const XFrame& frame : model.scene.frames) {
+      for (const auto& mesh : frame.meshes) {
+        for (const XMeshPart& part : mesh.parts) {
+          const auto& m = part.material;
+          // A little glow keeps faces turned away from the light readable, without washing out.
+          const float d = m.diffuse[0] + m.diffuse[1] + m.diffuse[2];
+          const float e = m.emissive[0] + m.emissive[1] + m.emissive[2];
+          if (d > 0.3f) {
+            EXPECT_GT(e, 0.1f * d);
+            EXPECT_LT(e, 0.6f * d);
+          }
+        }
       }
     }
   }
@@ -149,8 +180,8 @@ TEST(Meshes, FacesAreWoundClockwiseSeenFromTheirLitSide) {
     const Model model = Load(name);
     int wrong = 0;
     for (const Triangle& t : model.triangles) {
-      const aiVector3D cross = (t.p[1] - t.p[0]) ^ (t.p[2] - t.p[0]);
-      if (cross * t.normalSum <= 0.0f) ++wrong;
+      const Vec3 cross = Cross(t.p[1] - t.p[0], t.p[2] - t.p[0]);
+      if (Dot(cross, t.normalSum) <= 0.0f) ++wrong;
     }
     EXPECT_EQ(wrong, 0) << "of " << model.triangles.size() << " triangles";
   }
@@ -166,15 +197,15 @@ TEST(Meshes, SurfacesFaceOutwards) {
     const Model model = Load(name);
     double volume = 0.0;
     for (const Triangle& t : model.triangles)
-      volume += t.p[0] * (t.p[1] ^ t.p[2]) / 6.0;
-    const aiVector3D box = model.hi - model.lo;
+      volume += Dot(t.p[0], Cross(t.p[1], t.p[2])) / 6.0;
+    const Vec3 box = model.hi - model.lo;
     EXPECT_GT(volume, 0.01 * box.x * box.y * box.z);
   }
   const Model stage = Load("stage.x");
   int up = 0, down = 0;
   for (const Triangle& t : stage.triangles) {
-    if (t.normalSum.y > 0.5f * t.normalSum.Length()) ++up;
-    if (t.normalSum.y < -0.5f * t.normalSum.Length()) ++down;
+    if (t.normalSum.y > 0.5f * Length(t.normalSum)) ++up;
+    if (t.normalSum.y < -0.5f * Length(t.normalSum)) ++down;
   }
   EXPECT_GT(up, 8 * down);
 }
@@ -198,7 +229,7 @@ TEST(Ring, OpeningMatchesThePassWindowAndFacesTheViewer) {
 
 TEST(Crow, SizeFitsTheCatchWindowAndItFacesTheViewer) {
   const Model model = Load("karasu.x");
-  const aiVector3D size = model.hi - model.lo;
+  const Vec3 size = model.hi - model.lo;
   EXPECT_NEAR(size.x, 70.0f, 5.0f);
   EXPECT_NEAR(size.y, 45.0f, 5.0f);
   EXPECT_GE(model.lo.x, -40.0f);
@@ -209,9 +240,9 @@ TEST(Crow, SizeFitsTheCatchWindowAndItFacesTheViewer) {
   EXPECT_NEAR(model.lo.y + model.hi.y, 0.0f, 0.5f);
   EXPECT_NEAR(model.lo.z + model.hi.z, 0.0f, 0.5f);
   // The beak is what points furthest towards the viewer (-z).
-  EXPECT_TRUE(Yellowish(Extreme(model, &aiVector3D::z, false).color));
+  EXPECT_TRUE(Yellowish(Extreme(model, &Vec3::z, false).color));
   // Very dark, but not so black that lighting cannot show its shape.
-  const aiColor3D body = MainColor(model);
+  const Color body = MainColor(model);
   EXPECT_LT(body.r + body.g + body.b, 0.75f);
   EXPECT_GT(std::max({body.r, body.g, body.b}), 0.08f);
 }
@@ -221,14 +252,13 @@ TEST(Birds, FrameTreeWingspanAndFacing) {
     const std::string name = "bird" + std::to_string(player) + ".x";
     SCOPED_TRACE(name);
     const Model model = Load(name);
-    ASSERT_NE(model.scene, nullptr);
-    const aiNode* root = model.scene->mRootNode;
+    ASSERT_TRUE(model.loaded);
     for (const char* part : {"Body", "LeftWing", "RightWing"}) {
-      const aiNode* node = Child(root, part);
-      ASSERT_NE(node, nullptr) << part;
-      EXPECT_GT(node->mNumMeshes, 0u) << part;
+      const XFrame* frame = Child(model.scene, part);
+      ASSERT_NE(frame, nullptr) << part;
+      EXPECT_FALSE(frame->meshes.empty()) << part;
     }
-    const aiVector3D size = model.hi - model.lo;
+    const Vec3 size = model.hi - model.lo;
     EXPECT_NEAR(size.x, 60.0f, 4.0f);
     EXPECT_NEAR(model.lo.x + model.hi.x, 0.0f, 0.5f);
     EXPECT_LT(size.y, 30.0f);
@@ -241,26 +271,26 @@ TEST(Birds, FrameTreeWingspanAndFacing) {
       }
     }
     // Beak forward (+z), away from the viewer behind the bird.
-    EXPECT_TRUE(Yellowish(Extreme(model, &aiVector3D::z, true).color));
+    EXPECT_TRUE(Yellowish(Extreme(model, &Vec3::z, true).color));
   }
 }
 
 TEST(Birds, EachPlayerHasItsOwnColour) {
-  std::vector<aiColor3D> colors;
+  std::vector<Color> colors;
   for (int player = 1; player <= 4; ++player) {
     colors.push_back(MainColor(Load("bird" + std::to_string(player) + ".x")));
   }
-  const aiColor3D red = colors[0], blue = colors[1], green = colors[2], yellow = colors[3];
+  const Color red = colors[0], blue = colors[1], green = colors[2], yellow = colors[3];
   EXPECT_TRUE(red.r > 2 * red.g && red.r > 2 * red.b);
   EXPECT_TRUE(blue.b > 2 * blue.r && blue.b > 1.5f * blue.g);
   EXPECT_TRUE(green.g > 2 * green.r && green.g > 2 * green.b);
   EXPECT_TRUE(yellow.r > 0.8f && yellow.g > 0.7f && yellow.b < 0.3f);
 }
 
-// Where a wing's tip ends up at a rotation key, relative to the bird's root.
-aiVector3D TipAt(const aiNodeAnim* channel, unsigned key, const aiVector3D& localTip) {
-  const aiMatrix3x3 turn = channel->mRotationKeys[key].mValue.GetMatrix();
-  return channel->mPositionKeys[key].mValue + turn * localTip;
+// Where a wing's tip ends up at a key, relative to the bird's root.
+Vec3 TipAt(const XChannel& channel, std::size_t key, const Vec3& localTip) {
+  const Mat4 turn = skyrings::gl::RotationMatrix(channel.rotations[key].value);
+  return channel.positions[key].value + turn.Direction(localTip);
 }
 
 TEST(Birds, WingBeatIsOneClosedSmoothMirroredCycle) {
@@ -268,57 +298,57 @@ TEST(Birds, WingBeatIsOneClosedSmoothMirroredCycle) {
     const std::string name = "bird" + std::to_string(player) + ".x";
     SCOPED_TRACE(name);
     const Model model = Load(name);
-    ASSERT_NE(model.scene, nullptr);
-    ASSERT_EQ(model.scene->mNumAnimations, 1u);
-    const aiAnimation* anim = model.scene->mAnimations[0];
-    EXPECT_EQ(anim->mTicksPerSecond, 0.0) << "no rate in the file: the game sets the pace";
-    EXPECT_DOUBLE_EQ(anim->mDuration, 20.0);
-    std::map<std::string, const aiNodeAnim*> channels;
-    for (unsigned c = 0; c < anim->mNumChannels; ++c) {
-      channels[anim->mChannels[c]->mNodeName.C_Str()] = anim->mChannels[c];
+    ASSERT_TRUE(model.loaded);
+    EXPECT_EQ(Objects(model.bytes, "AnimationSet"), 1u);
+    EXPECT_EQ(Objects(model.bytes, "AnimTicksPerSecond"), 0u)
+        << "no rate in the file: the game sets the pace";
+    std::map<std::string, const XChannel*> channels;
+    float lastKey = 0;
+    for (const XChannel& channel : model.scene.channels) {
+      const XFrame& frame = model.scene.frames[static_cast<std::size_t>(channel.frame)];
+      channels[frame.name] = &channel;
+      EXPECT_TRUE(channel.closed);
+      for (const auto* keys : {&channel.positions, &channel.scales}) {
+        if (!keys->empty()) lastKey = std::max(lastKey, keys->back().time);
+      }
+      if (!channel.rotations.empty()) lastKey = std::max(lastKey, channel.rotations.back().time);
     }
+    EXPECT_EQ(lastKey, 20.0f) << "one beat lasts 20";
     ASSERT_TRUE(channels.count("LeftWing") && channels.count("RightWing"));
     for (const auto& [node, channel] : channels) {
       SCOPED_TRACE(node);
-      ASSERT_NE(Child(model.scene->mRootNode, node), nullptr) << "keys drive an existing frame";
-      for (unsigned k = 0; k < channel->mNumRotationKeys; ++k) {
-        EXPECT_GE(channel->mRotationKeys[k].mTime, 0.0);
-        EXPECT_LE(channel->mRotationKeys[k].mTime, 20.0);
+      ASSERT_NE(Child(model.scene, node), nullptr) << "keys drive a frame under the root";
+      for (const auto& key : channel->rotations) {
+        EXPECT_GE(key.time, 0.0f);
+        EXPECT_LE(key.time, 20.0f);
       }
-      const unsigned n = channel->mNumPositionKeys;
+      const std::size_t n = channel->positions.size();
       ASSERT_GT(n, 0u);
-      EXPECT_EQ(channel->mPositionKeys[0].mTime, 0.0);
-      EXPECT_EQ(channel->mPositionKeys[n - 1].mTime, 20.0);
-      EXPECT_LT((channel->mPositionKeys[0].mValue - channel->mPositionKeys[n - 1].mValue).Length(),
-                1e-4f);
+      EXPECT_EQ(channel->positions[0].time, 0.0f);
+      EXPECT_EQ(channel->positions[n - 1].time, 20.0f);
+      EXPECT_LT(Length(channel->positions[0].value - channel->positions[n - 1].value), 1e-4f);
     }
     // The wing tips as the frames rest.
-    aiVector3D leftTip, rightTip;
+    Vec3 leftTip, rightTip;
     for (const Vertex& v : model.vertices) {
       if (v.node == "LeftWing" && v.position.x < leftTip.x) leftTip = v.position;
       if (v.node == "RightWing" && v.position.x > rightTip.x) rightTip = v.position;
     }
-    const aiNode* leftNode = Child(model.scene->mRootNode, "LeftWing");
-    const aiNode* rightNode = Child(model.scene->mRootNode, "RightWing");
-    const aiVector3D leftLocal =
-        leftTip - aiVector3D(leftNode->mTransformation.a4, leftNode->mTransformation.b4,
-                             leftNode->mTransformation.c4);
-    const aiVector3D rightLocal =
-        rightTip - aiVector3D(rightNode->mTransformation.a4, rightNode->mTransformation.b4,
-                              rightNode->mTransformation.c4);
+    const Vec3 leftLocal = leftTip - Child(model.scene, "LeftWing")->transform.Origin();
+    const Vec3 rightLocal = rightTip - Child(model.scene, "RightWing")->transform.Origin();
 
-    const aiNodeAnim* left = channels["LeftWing"];
-    const aiNodeAnim* right = channels["RightWing"];
-    const unsigned keys = left->mNumRotationKeys;
+    const XChannel& left = *channels["LeftWing"];
+    const XChannel& right = *channels["RightWing"];
+    const std::size_t keys = left.rotations.size();
     ASSERT_GE(keys, 5u);
-    ASSERT_EQ(right->mNumRotationKeys, keys);
-    ASSERT_EQ(left->mNumPositionKeys, keys);
-    ASSERT_EQ(right->mNumPositionKeys, keys);
-    EXPECT_EQ(left->mRotationKeys[0].mTime, 0.0);
-    EXPECT_EQ(left->mRotationKeys[keys - 1].mTime, 20.0);
+    ASSERT_EQ(right.rotations.size(), keys);
+    ASSERT_EQ(left.positions.size(), keys);
+    ASSERT_EQ(right.positions.size(), keys);
+    EXPECT_EQ(left.rotations[0].time, 0.0f);
+    EXPECT_EQ(left.rotations[keys - 1].time, 20.0f);
     float highest = -1e9f, lowest = 1e9f;
-    for (unsigned k = 0; k < keys; ++k) {
-      const aiVector3D l = TipAt(left, k, leftLocal), r = TipAt(right, k, rightLocal);
+    for (std::size_t k = 0; k < keys; ++k) {
+      const Vec3 l = TipAt(left, k, leftLocal), r = TipAt(right, k, rightLocal);
       // Both wings beat together, mirror images of each other.
       EXPECT_NEAR(l.y, r.y, 0.01f) << "key " << k;
       EXPECT_NEAR(l.x, -r.x, 0.01f) << "key " << k;
@@ -326,15 +356,15 @@ TEST(Birds, WingBeatIsOneClosedSmoothMirroredCycle) {
       lowest = std::min(lowest, l.y);
       if (k > 0) {
         // Smooth: no key turns a wing by more than about a quarter of the beat.
-        const float step = (l - TipAt(left, k - 1, leftLocal)).Length();
+        const float step = Length(l - TipAt(left, k - 1, leftLocal));
         EXPECT_LT(step, 14.0f) << "key " << k;
-        EXPECT_GT(left->mRotationKeys[k].mTime, left->mRotationKeys[k - 1].mTime);
+        EXPECT_GT(left.rotations[k].time, left.rotations[k - 1].time);
       }
     }
     EXPECT_GT(highest - lowest, 20.0f) << "the wings visibly flap";
-    const aiVector3D first = TipAt(left, 0, leftLocal), last = TipAt(left, keys - 1, leftLocal);
-    EXPECT_LT((first - last).Length(), 1e-3f) << "the pose at 20 is the pose at 0";
-    EXPECT_LT((first - leftTip).Length(), 1e-3f) << "the cycle starts from the resting pose";
+    const Vec3 first = TipAt(left, 0, leftLocal), last = TipAt(left, keys - 1, leftLocal);
+    EXPECT_LT(Length(first - last), 1e-3f) << "the pose at 20 is the pose at 0";
+    EXPECT_LT(Length(first - leftTip), 1e-3f) << "the cycle starts from the resting pose";
   }
 }
 
@@ -361,7 +391,7 @@ TEST(Stage, EdgesMatchWhicheverQuarterTurnsNeighboursHave) {
   std::set<long> along[4];
   std::set<std::tuple<float, float, float>> edgeColors;
   for (const Vertex& v : model.vertices) {
-    const aiVector3D& p = v.position;
+    const Vec3& p = v.position;
     const float sides[4][2] = {{p.x, p.z}, {p.z, -p.x}, {-p.x, -p.z}, {-p.z, p.x}};
     for (int s = 0; s < 4; ++s) {
       if (std::fabs(sides[s][0] - kEdge) > kTol) continue;

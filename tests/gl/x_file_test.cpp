@@ -152,16 +152,79 @@ AnimationSet { Animation { { Arm }
   ExpectVec(pose.Column(0), {0, 0, 1}, "quarter turn about y");
 }
 
-// The reader gives up on a stray or missing separator, a GUID inside an object or a count written
-// as a real, after it has built part of the object and never frees that part; the numbers reach it
-// with separators of its own, so such files read as what their numbers say (and the sanitizer build
-// sees no leak).
+TEST(XFile, MeshesOutsideFramesHangUnderARootBesideTheFrames) {
+  // One frame and one mesh outside it: neither is lost, and the mesh is not moved with the frame.
+  const std::string text =
+      "xof 0302txt 0032\n"
+      "Mesh Loose { 3; 1e-400;0.0;0.0;, 0.0;1.0;0.0;, 1.0;0.0;0.0;; 1; 3;0,1,2;; }\n"
+      "Frame Only {\n"
+      "  FrameTransformMatrix { 1.0,0.0,0.0,0.0, 0.0,1.0,0.0,0.0, 0.0,0.0,1.0,0.0, "
+      "7.0,0.0,0.0,1.0;; }\n"
+      "  Mesh Own { 4; 0.0;0.0;0.0;, 0.0;1.0;0.0;, 1.0;1.0;0.0;, 1.0;0.0;0.0;; 1; 4;0,1,2,3;; }\n"
+      "}\n";
+  XScene scene;
+  ASSERT_OK(ReadXBuffer("loose.x", text, scene));
+  ASSERT_EQ(scene.frames.size(), 2u);
+  EXPECT_EQ(scene.frames[0].name, "");
+  EXPECT_EQ(scene.frames[0].parent, -1);
+  ExpectVec(scene.frames[0].transform.Origin(), {0, 0, 0}, "the root stays at the origin");
+  EXPECT_EQ(scene.frames[1].name, "Only");
+  EXPECT_EQ(scene.frames[1].parent, 0);
+  ExpectVec(scene.frames[1].transform.Origin(), {7, 0, 0}, "the frame keeps its place");
+  ASSERT_EQ(scene.FirstMesh(), &scene.frames[0].meshes.at(0));
+  EXPECT_EQ(scene.FirstMesh()->parts.at(0).indices.size(), 3u);
+  EXPECT_EQ(scene.FirstMesh()->parts.at(0).positions.at(0).x, 0.0f) << "too small: zero";
+  EXPECT_EQ(scene.frames[1].meshes.at(0).parts.at(0).indices.size(), 6u);
+}
+
+TEST(Animation, RotationKeysOfAnyLengthAndWholeMatrixKeysPoseTheFrame) {
+  const std::string text = R"(xof 0302txt 0032
+Frame A { Mesh { 3; 0.0;0.0;0.0;, 0.0;1.0;0.0;, 1.0;0.0;0.0;; 1; 3;0,1,2;; } }
+Frame B { }
+AnimationSet Flap {
+  Animation { { A }
+    AnimationKey { 0; 2; 0;4;2.0,0.0,0.0,0.0;;, 10;4;3.0,0.0,3.0,0.0;;; } }
+  Animation { { B }
+    AnimationKey { 4; 1; 0;16; 0.0,0.0,2.0,0.0, 0.0,1.0,0.0,0.0, -1.0,0.0,0.0,0.0, 0.0,9.0,0.0,1.0;;; }
+    AnimationOptions { 0; 1; } }
+}
+AnimationSet Other { Animation { { A } AnimationOptions { 0; 0; }
+  AnimationKey { 2; 1; 0;3;1.0,2.0,3.0;;; } } }
+)";
+  XScene scene;
+  ASSERT_OK(ReadXBuffer("keys.x", text, scene));
+  // The first set only; each animation keeps its own options.
+  ASSERT_EQ(scene.channels.size(), 2u);
+  const XChannel& a = scene.channels[0];
+  EXPECT_TRUE(a.closed);
+  EXPECT_TRUE(a.positions.empty());
+  // A quaternion need not be of unit length: (3, 0, 3, 0) is the quarter turn about y that takes
+  // x to +z, and half way to it (the keys run 0..10 as a cycle) is an eighth.
+  const Mat4 turned = PoseAt(a, 5, scene.frames[static_cast<std::size_t>(a.frame)].transform);
+  const float h = std::sqrt(0.5f);
+  ExpectVec(turned.Column(0), {h, 0, h}, "x axis at 5");
+  ExpectVec(turned.Column(2), {-h, 0, h}, "z axis at 5");
+  ExpectVec(PoseAt(a, 0, Mat4{}).Column(0), {1, 0, 0}, "x axis at 0");
+
+  // A whole matrix is the frame's pose: axes in its rows, the origin in the last.
+  const XChannel& b = scene.channels[1];
+  EXPECT_EQ(scene.frames[static_cast<std::size_t>(b.frame)].name, "B");
+  EXPECT_FALSE(b.closed);
+  const Mat4 pose = PoseAt(b, 3, Mat4{});
+  ExpectVec(pose.Column(0), {0, 0, 2}, "scaled x axis");
+  ExpectVec(pose.Column(1), {0, 1, 0}, "y axis");
+  ExpectVec(pose.Column(2), {-1, 0, 0}, "z axis");
+  ExpectVec(pose.Origin(), {0, 9, 0}, "origin");
+}
+
+// Exporters differ in the separators they write between numbers, in GUIDs inside objects and in
+// counts written as reals: such files read as what their numbers say.
 TEST(XFile, ReadsNumbersWhateverTheirSeparators) {
   const std::string text =
       "xof 0302txt 0032\n"
       "Frame Root {\n"
       "  FrameTransformMatrix { 1.0,0.0,0.0,0.0, 0.0,1.0,0.0,0.0, 0.0,0.0,1.0,0.0,"
-      " 5.0,6,7.000000000000000000000000000001,1; }\n"  // one ';' at the end where the reader wants
+      " 5.0,6,7.000000000000000000000000000001,1; }\n"  // one ';' at the end where the format has
                                                         // two, whole numbers
       "  Mesh Tri {\n"
       "    3; 0.0;;0.0;0.0;, 0.0,+1.0,0.0;, 1.0;0.0;0.0;;;\n"  // doubled, commas, tripled
@@ -189,13 +252,13 @@ TEST(XFile, ReadsNumbersWhateverTheirSeparators) {
     ExpectVec(n, {0, 0, -1}, "the file's normal");
 }
 
-// A '#' starts a comment to the end of the line; the reader would take "x#y" for one name and
-// count the brace after it.
-TEST(XFile, CommentsSeparatorsAndOtherObjectsAreLeftOutOfWhatTheReaderSees) {
+// A '#' starts a comment to the end of the line, even inside a name: "x#y {" is the name x and a
+// comment, and the brace after it counts.
+TEST(XFile, CommentsSeparatorsBetweenObjectsAndObjectsOfOtherKindsAreSkipped) {
   XScene scene;
   ASSERT_OK(ReadXBuffer("hash.x", "xof 0302txt 0032\nFrame A { }\nExtra E { x#y {\n}\n", scene));
   EXPECT_EQ(scene.frames.size(), 1u);
-  // Nor would it take a separator between objects.
+  // Separators between objects are skipped too.
   ASSERT_OK(ReadXBuffer("sep.x", "xof 0302txt 0032\nFrame A { };\nFrame B { },\n", scene));
   EXPECT_EQ(scene.frames.size(), 3u);  // a root above the two
   // An object of another type inside a mesh is left out, the mesh's numbers are not.
@@ -255,17 +318,21 @@ std::vector<BadFile> BadFiles() {
                 "0;3;1.0,2.0,3.0;;; } } }\n",
        "larger than"},
       {"deep.x", header + Repeat("Frame F {", 200) + Repeat("}", 200), "nested"},
-      // Small files the reader would need far more memory for.
+      // Small files that would need far more memory than they take.
       {"many_frames.x", header + Repeat("Frame F { }\n", 9000), "more than 8192 objects"},
       {"huge_mesh.x",
        header + "Mesh { 100001;\n" + Repeat("0.0;0.0;0.0;,\n", 100000) +
            "0.0;0.0;0.0;;\n1;\n3;0,1,2;;\n}\n",
        "more than 100000 vertices"},
+      {"many_corners.x",
+       header + "Mesh { 3; 0.0;0.0;0.0;, 0.0;1.0;0.0;, 1.0;0.0;0.0;; 2; 200001;" +
+           Repeat("0,", 200000) + "0;, 200000;" + Repeat("0,", 199999) + "0;; }\n",
+       "more than 400000 face corners"},
       {"unbalanced.x", header + "Frame A { } }\n", "without '{'"},
       {"bad_index.x",
        header + "Mesh { 3; 0.0;0.0;0.0;, 0.0;1.0;0.0;, 1.0;0.0;0.0;; 1; 3;0,1,7;; }\n",
        "out of range"},
-      // Layouts the reader would trust and then read past or crash on.
+      // Layouts whose counts and indices do not match their numbers.
       {"missing_material.x",
        header + "Mesh { 3; 0.0;0.0;0.0;, 0.0;1.0;0.0;, 1.0;0.0;0.0;; 1; 3;0,1,2;; "
                 "MeshMaterialList { 1; 1; 0;; } }\n",
@@ -298,7 +365,7 @@ std::vector<BadFile> BadFiles() {
        header + "Frame A { FrameTransformMatrix { 1.0,0.0,0.0,0.0, 0.0,1.0,0.0,0.0, "
                 "0.0,0.0,1.0,0.0, 0.0,0.0,0.0,1.0;; Extra X { } } }\n",
        "an object inside FrameTransformMatrix"},
-      // The reader would cut the number off and miss its separator instead.
+      // A number too large for a float.
       {"long_number.x",
        header +
            "Frame F { FrameTransformMatrix { 1.0,0.0,0.0,0.0, 0.0,1.0,0.0,0.0, "
@@ -412,7 +479,7 @@ TEST(XFileRefuses, CountsAValidFileMayHoldAreAccepted) {
 namespace skyrings::gl {
 namespace {
 
-// The game's own data files, as the build made them, read by the reader the game uses.
+// The game's own data files, as the build made them.
 TEST(XFile, TheGamesDataFilesAreRead) {
   const std::string data = SKYRINGS_DATA_DIR;
   for (const char* file : {"stage.x", "ring.x", "karasu.x"}) {
