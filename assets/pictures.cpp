@@ -419,4 +419,8 @@ Image MakeIcon() {
   return image;
 }
 
+Image MakeDesktopIcon(int size) {
+  return Resample(MakeIcon(), size, size);
+}
+
 }  // namespace assets

@@ -75,8 +75,9 @@ SdlWindow::SdlWindow(TickClock& clock, std::string programDirectory)
 
 Status SdlWindow::Create(TickClock& clock, const SdlWindowOptions& options,
                          std::unique_ptr<SdlWindow>& out) {
-  std::unique_ptr<SdlWindow> window(new SdlWindow(
-      clock, options.programDirectory.empty() ? BaseDirectory() : options.programDirectory));
+  std::unique_ptr<SdlWindow> window(new SdlWindow(clock, options.programDirectory.empty()
+                                                             ? DataDirectory(BaseDirectory())
+                                                             : options.programDirectory));
 
   if (Status loaded =
           LoadBmpPicture(kTitlePictureFile, JoinPath(window->programDirectory_, kTitlePictureFile),
