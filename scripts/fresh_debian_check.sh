@@ -76,15 +76,24 @@ enter_mounts() {
 }
 
 # Runs a command line in a root as a fresh login would: a clean environment.
+clean_env=(/usr/bin/env -i HOME=/root TERM=dumb LANG=C.UTF-8
+  PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin)
 in_root() {
   local root=$1
   shift
-  chroot "$root" /usr/bin/env -i HOME=/root TERM=dumb LANG=C.UTF-8 \
-    PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin "$@"
+  chroot "$root" "${clean_env[@]}" "$@"
+}
+# The same in the background, with the game's output to LOG: game_pid is the command's own
+# process (chroot, env, bash and the play script all exec the next one), not a subshell's.
+start_in_root() {
+  local root=$1 log=$2
+  shift 2
+  chroot "$root" "${clean_env[@]}" "$@" >"$log" 2>&1 &
+  game_pid=$!
 }
 
 # Waits for the game's window on the display; a screenshot of the screen must not be one colour.
-# Ends the game (SIGTERM: it closes as from the window's close button) and checks it ended well.
+# Ends the game as a player does on the title screen, with Escape, and checks it ended well.
 see_window_then_end() {
   local what=$1 timeout=$2 shot=$logs/$1.png
   local deadline=$((SECONDS + timeout))
@@ -108,7 +117,21 @@ see_window_then_end() {
   local colours
   colours=$(convert "$shot" -format '%k' info:)
   echo "   $what: screenshot $shot, $colours colours"
-  kill -TERM "$game_pid"
+  local window
+  window=$(DISPLAY=$display xdotool search --name "$window_name" | head -n 1)
+  DISPLAY=$display xdotool windowfocus --sync "$window" 2>/dev/null || true
+  DISPLAY=$display xdotool keydown Escape
+  sleep 0.3
+  DISPLAY=$display xdotool keyup Escape
+  local waited=0
+  while kill -0 "$game_pid" 2>/dev/null && [ "$waited" -lt 30 ]; do
+    sleep 1
+    waited=$((waited + 1))
+  done
+  if kill -0 "$game_pid" 2>/dev/null; then
+    echo "   $what: Escape did not end the game within 30 s; ending it"
+    kill -TERM "$game_pid"
+  fi
   local status=0
   wait "$game_pid" || status=$?
   game_pid=
@@ -147,9 +170,8 @@ result=0
 
 if [[ " $steps " == *" play "* ]]; then
   begin "./scripts/play.sh --window (fresh root, display $display)"
-  in_root "$build_root" DISPLAY="$display" \
-    bash -c 'cd /root/skyrings && exec ./scripts/play.sh --window' >"$logs/play.log" 2>&1 &
-  game_pid=$!
+  start_in_root "$build_root" "$logs/play.log" DISPLAY="$display" \
+    bash -c 'cd /root/skyrings && exec ./scripts/play.sh --window'
   if see_window_then_end play 3600; then took "play.sh"; else result=1; fi
 fi
 
@@ -177,9 +199,7 @@ if [[ " $steps " == *" deb "* ]] && [ -n "$deb" ]; then
 apt-get install -y -q /root/$(basename "$deb")" >"$logs/deb-install.log" 2>&1; then
     took "apt install"
     in_root "$deb_root" bash -c 'dpkg -L skyrings' >"$logs/deb-files.log"
-    in_root "$deb_root" DISPLAY="$display" skyrings --window \
-      >"$logs/deb-game.log" 2>&1 &
-    game_pid=$!
+    start_in_root "$deb_root" "$logs/deb-game.log" DISPLAY="$display" skyrings --window
     see_window_then_end deb-game 120 || result=1
   else
     tail -n 30 "$logs/deb-install.log"

@@ -175,7 +175,7 @@ int RunGenerator(const std::string& arguments) {
 }
 
 TEST(DesktopIcons, GeneratorRefusesSizesThatAreNoIconSizes) {
-  const std::string folder = "\"" + std::string(SKYRINGS_TEST_ICON_DIR) + "/refused\"";
+  const std::string folder = std::string(1, '"') + SKYRINGS_TEST_ICON_DIR + "/refused\"";
   EXPECT_EQ(RunGenerator("--icons " + folder), 2) << "no size given";
   EXPECT_EQ(RunGenerator("--icons " + folder + " 0"), 2);
   EXPECT_EQ(RunGenerator("--icons " + folder + " 48px"), 2);
