@@ -157,7 +157,7 @@ commit=$(git -C "$repo" rev-parse HEAD)
 git clone -q --branch "$branch" "$repo" "$build_root/root/skyrings"
 echo "   cloned branch $branch at $commit"
 
-display_number=$((80 + RANDOM % 100))
+display_number=$((1000 + RANDOM % 1000)) # clear of the numbers the tests pick
 while [ -e "/tmp/.X$display_number-lock" ] || [ -e "/tmp/.X11-unix/X$display_number" ]; do
   display_number=$((display_number + 1))
 done
