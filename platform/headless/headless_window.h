@@ -65,7 +65,8 @@ class HeadlessWindow : public Window {
 
  private:
   struct Event {
-    enum Kind { kKeyDown, kKeyUp, kClose };
+    // Scoped: the key codes kKeyDown and kKeyUp of the window interface keep their names here.
+    enum class Kind { kKeyDown, kKeyUp, kClose };
     Kind kind;
     std::int64_t tick;
     std::int16_t keyCode;
