@@ -11,11 +11,11 @@ void PutLE(std::string& out, std::uint32_t value, int bytes) {
     out.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
 }
 
+}  // namespace
+
 std::uint8_t Byte(double v) {
   return static_cast<std::uint8_t>(std::lround(std::clamp(v, 0.0, 1.0) * 255.0));
 }
-
-}  // namespace
 
 Rgb Mix(Rgb a, Rgb b, double t) {
   return {a.r + (b.r - a.r) * t, a.g + (b.g - a.g) * t, a.b + (b.b - a.b) * t};
@@ -147,6 +147,31 @@ void Image::Blit(const Image& source, int x, int y) {
     for (int i = 0; i < source.width(); ++i)
       Set(x + i, y + j, source.At(i, j));
   }
+}
+
+Image Resample(const Image& source, int width, int height) {
+  Image out(width, height);
+  const double sx = static_cast<double>(source.width()) / width;
+  const double sy = static_cast<double>(source.height()) / height;
+  for (int y = 0; y < height; ++y) {
+    const double top = y * sy, bottom = (y + 1) * sy;
+    for (int x = 0; x < width; ++x) {
+      const double left = x * sx, right = (x + 1) * sx;
+      Rgb sum;
+      double area = 0.0;
+      for (int j = static_cast<int>(top); j < bottom && j < source.height(); ++j) {
+        const double h = std::min<double>(bottom, j + 1) - std::max<double>(top, j);
+        for (int i = static_cast<int>(left); i < right && i < source.width(); ++i) {
+          const double weight = h * (std::min<double>(right, i + 1) - std::max<double>(left, i));
+          const Rgb p = source.At(i, j);
+          sum = {sum.r + p.r * weight, sum.g + p.g * weight, sum.b + p.b * weight};
+          area += weight;
+        }
+      }
+      out.Set(x, y, Scale(sum, 1.0 / area));
+    }
+  }
+  return out;
 }
 
 std::string EncodeBmp(const Image& image) {

@@ -64,6 +64,13 @@ class Image {
   std::vector<std::uint8_t> cover_;
 };
 
+// `source` drawn at `width` x `height`: each pixel the average of the source area it covers, so
+// whole-factor enlargements keep every source pixel's colour and reductions blend them evenly.
+Image Resample(const Image& source, int width, int height);
+
+// A colour channel in 0..1 as the byte files store.
+std::uint8_t Byte(double v);
+
 // An uncompressed 24-bit bottom-up BMP at 2834 pixels per metre (72 dpi).
 std::string EncodeBmp(const Image& image);
 

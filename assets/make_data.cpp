@@ -1,9 +1,12 @@
 // Writes every data file the game reads: meshes, pictures, sound effects and music.
 //
 // Usage: skyrings-make-data OUTPUT_FOLDER
-// The output is the same, byte for byte, on every run.
+//        skyrings-make-data --icons OUTPUT_FOLDER SIZE...
+// The first form writes the game's data files; the second the desktop icon at each size, as
+// skyrings-SIZE.png. The output is the same, byte for byte, on every run.
 
 #include <cstdio>
+#include <exception>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -14,6 +17,7 @@
 #include "image.h"
 #include "models.h"
 #include "pictures.h"
+#include "png.h"
 #include "tune.h"
 #include "xfile.h"
 
@@ -30,21 +34,64 @@ bool WriteFile(const std::filesystem::path& path, const std::string& bytes) {
   return true;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: %s OUTPUT_FOLDER\n", argc > 0 ? argv[0] : "skyrings-make-data");
-    return 2;
-  }
-  const std::filesystem::path folder = argv[1];
+bool MakeFolder(const std::filesystem::path& folder) {
   std::error_code error;
   std::filesystem::create_directories(folder, error);
   if (error) {
     std::fprintf(stderr, "skyrings-make-data: cannot create %s: %s\n", folder.c_str(),
                  error.message().c_str());
-    return 1;
+    return false;
   }
+  return true;
+}
+
+int Usage(const char* program) {
+  std::fprintf(stderr,
+               "usage: %s OUTPUT_FOLDER\n"
+               "       %s --icons OUTPUT_FOLDER SIZE...\n",
+               program, program);
+  return 2;
+}
+
+// The icon sizes desktops ask for lie well inside this.
+constexpr int kLargestIcon = 1024;
+
+int WriteIcons(const std::filesystem::path& folder, const std::vector<std::string>& sizes) {
+  std::vector<int> sides;
+  for (const std::string& text : sizes) {
+    std::size_t used = 0;
+    int side = 0;
+    try {
+      side = std::stoi(text, &used);
+    } catch (const std::exception&) {
+      used = 0;
+    }
+    if (used != text.size() || side < 1 || side > kLargestIcon) {
+      std::fprintf(stderr, "skyrings-make-data: '%s' is no icon size (1 to %d)\n", text.c_str(),
+                   kLargestIcon);
+      return 2;
+    }
+    sides.push_back(side);
+  }
+  if (!MakeFolder(folder)) return 1;
+  for (int side : sides) {
+    const std::string name = "skyrings-" + std::to_string(side) + ".png";
+    if (!WriteFile(folder / name, assets::EncodePng(assets::MakeDesktopIcon(side)))) return 1;
+  }
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const char* program = argc > 0 ? argv[0] : "skyrings-make-data";
+  if (argc >= 2 && std::string(argv[1]) == "--icons") {
+    if (argc < 4) return Usage(program);
+    return WriteIcons(argv[2], std::vector<std::string>(argv + 3, argv + argc));
+  }
+  if (argc != 2) return Usage(program);
+  const std::filesystem::path folder = argv[1];
+  if (!MakeFolder(folder)) return 1;
 
   using assets::EncodeBmp;
   using assets::EncodeWav;

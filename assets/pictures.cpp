@@ -402,20 +402,43 @@ Image MakeTitlePicture() {
   return image;
 }
 
-Image MakeIcon() {
-  Image image(32, 32, Hex(0x4A90E0));
-  // Sky with a lighter lower half and a rounded frame.
-  image.VerticalGradient(0, 32, Hex(0x3A78D8), Hex(0xA8DAFF));
+namespace {
+
+constexpr int kIconSide = 32;
+
+// The icon's picture inside its frame: a bird flying through a ring on a sky that lightens
+// towards the bottom.
+Image MakeIconArt() {
+  Image image(kIconSide, kIconSide, Hex(0x4A90E0));
+  image.VerticalGradient(0, kIconSide, Hex(0x3A78D8), Hex(0xA8DAFF));
   DrawRing(image, 16, 16, 13, 13, 4, false);
   DrawRing(image, 16, 16, 13, 13, 4, true);
   DrawBird(image, 15, 19, PlayerPalette(0), 1.0, true, 0.85);
+  return image;
+}
+
+// A dark frame `width` pixels wide round the edge.
+void DrawIconFrame(Image& image, int width) {
   const Rgb frame = Hex(0x1A2A5A);
-  for (int i = 0; i < 32; ++i) {
-    image.Set(i, 0, frame);
-    image.Set(i, 31, frame);
-    image.Set(0, i, frame);
-    image.Set(31, i, frame);
-  }
+  const int side = image.width();
+  image.FillRect(0, 0, side, width, frame);
+  image.FillRect(0, side - width, side, width, frame);
+  image.FillRect(0, 0, width, side, frame);
+  image.FillRect(side - width, 0, width, side, frame);
+}
+
+}  // namespace
+
+Image MakeIcon() {
+  Image image = MakeIconArt();
+  DrawIconFrame(image, 1);
+  return image;
+}
+
+Image MakeDesktopIcon(int size) {
+  // The art scales; the frame is drawn at the new size, so small icons keep a crisp edge.
+  Image image = Resample(MakeIconArt(), size, size);
+  DrawIconFrame(image, std::max(1, size / kIconSide));
   return image;
 }
 

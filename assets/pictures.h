@@ -11,5 +11,7 @@ Image MakeBackground();
 Image MakeTitlePicture();
 // 32 x 32 window icon.
 Image MakeIcon();
+// The window icon's art at `size` x `size`, for the desktop's icon theme.
+Image MakeDesktopIcon(int size);
 
 }  // namespace assets

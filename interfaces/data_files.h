@@ -21,6 +21,12 @@ inline constexpr std::string_view kIconFile = "icon.bmp";
 inline constexpr std::string_view kMusicFile = "bgm.mid";
 inline constexpr std::string_view kEffectFiles[4] = {"ok.wav", "ring.wav", "out.wav", "cur.wav"};
 
+// Every data file above, for finding the folder that holds them.
+inline constexpr std::string_view kAllDataFiles[] = {
+    kStageFile,    kRingFile,       kCrowFile,       kBirdFiles[0],     kBirdFiles[1],
+    kBirdFiles[2], kBirdFiles[3],   kBackgroundFile, kTitlePictureFile, kIconFile,
+    kMusicFile,    kEffectFiles[0], kEffectFiles[1], kEffectFiles[2],   kEffectFiles[3]};
+
 // `name` in `directory`, joined with exactly one separator between them.
 inline std::string JoinPath(std::string_view directory, std::string_view name) {
   while (!name.empty() && name.front() == '/')

@@ -69,7 +69,7 @@ class Window {
   // Hands control to the window system once: pending events are delivered to `events`. When none
   // is pending, the window system may wait for one, but never past the tick `waitUntilTick`.
   virtual Status DoEvents(WindowEvents& events, std::int64_t waitUntilTick) = 0;
-  // The folder the program was started from, where its data files lie.
+  // The folder the program's data files lie in: the program's own, or the installed data folder.
   virtual std::string ProgramDirectory() = 0;
 };
 

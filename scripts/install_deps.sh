@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages Sky Rings needs, when any is missing.
 #   install_deps.sh play   what building and playing needs
-#   install_deps.sh test   that, and what the tests need (virtual display, screenshots, fuzzing)
+#   install_deps.sh test   that, and what the tests need (virtual display, screenshots, fuzzing,
+#                          checks of the desktop files)
+#   install_deps.sh package   what building the Debian package needs
 set -euo pipefail
 
 play_packages=(
@@ -13,10 +15,19 @@ play_packages=(
 test_packages=(
   libgtest-dev xvfb xauth xdotool imagemagick clang-format x11-utils time procps
   clang-14 libclang-rt-14-dev
+  desktop-file-utils appstream man-db zlib1g-dev
+)
+package_packages=(
+  dpkg-dev file
 )
 
 packages=("${play_packages[@]}")
-if [ "${1:-play}" = "test" ]; then packages+=("${test_packages[@]}"); fi
+case "${1:-play}" in
+  play) ;;
+  test) packages+=("${test_packages[@]}") ;;
+  package) packages+=("${package_packages[@]}") ;;
+  *) echo "usage: $0 [play|test|package]" >&2; exit 2 ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do

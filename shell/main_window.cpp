@@ -3,7 +3,11 @@
 namespace skyrings {
 
 std::string NumberText(long value) {
-  return (value >= 0 ? " " : "") + std::to_string(value);
+  // Built by appending rather than as `" " + std::to_string(value)`: at -O3, g++ 12 warns
+  // (-Wrestrict) inside the library's operator+ about an overlap that cannot happen.
+  std::string text(value >= 0 ? " " : "");
+  text += std::to_string(value);
+  return text;
 }
 
 std::string EntryCaption(int index) {

@@ -9,15 +9,15 @@ HeadlessWindow::HeadlessWindow(ManualClock* clock, std::string programDirectory)
     : clock_(clock), programDirectory_(std::move(programDirectory)) {}
 
 void HeadlessWindow::KeyDownAt(std::int64_t tick, std::int16_t keyCode, std::int16_t shift) {
-  events_.push_back({Event::kKeyDown, tick, keyCode, shift});
+  events_.push_back({Event::kPressed, tick, keyCode, shift});
 }
 
 void HeadlessWindow::KeyUpAt(std::int64_t tick, std::int16_t keyCode, std::int16_t shift) {
-  events_.push_back({Event::kKeyUp, tick, keyCode, shift});
+  events_.push_back({Event::kReleased, tick, keyCode, shift});
 }
 
 void HeadlessWindow::CloseAt(std::int64_t tick) {
-  events_.push_back({Event::kClose, tick, 0, 0});
+  events_.push_back({Event::kClosed, tick, 0, 0});
 }
 
 Status HeadlessWindow::Fails(const char* operation) {
@@ -77,9 +77,9 @@ void HeadlessWindow::DeliverDue(WindowEvents& events, std::int64_t now) {
   while (!events_.empty() && events_.front().tick <= now) {
     const Event e = events_.front();
     events_.pop_front();
-    if (e.kind == Event::kKeyDown) events.KeyDown(e.keyCode, e.shift);
-    if (e.kind == Event::kKeyUp) events.KeyUp(e.keyCode, e.shift);
-    if (e.kind == Event::kClose) events.CloseRequested();
+    if (e.kind == Event::kPressed) events.KeyDown(e.keyCode, e.shift);
+    if (e.kind == Event::kReleased) events.KeyUp(e.keyCode, e.shift);
+    if (e.kind == Event::kClosed) events.CloseRequested();
   }
 }
 

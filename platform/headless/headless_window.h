@@ -65,7 +65,8 @@ class HeadlessWindow : public Window {
 
  private:
   struct Event {
-    enum Kind { kKeyDown, kKeyUp, kClose };
+    // Named apart from the window interface's key codes kKeyDown and kKeyUp.
+    enum Kind { kPressed, kReleased, kClosed };
     Kind kind;
     std::int64_t tick;
     std::int16_t keyCode;

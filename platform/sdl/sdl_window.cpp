@@ -7,6 +7,7 @@
 #include <climits>
 
 #include "interfaces/data_files.h"
+#include "platform/common/data_directory.h"
 #include "platform/sdl/bmp_file.h"
 #include "platform/sdl/error_box.h"
 #include "platform/sdl/key_map.h"
@@ -75,8 +76,9 @@ SdlWindow::SdlWindow(TickClock& clock, std::string programDirectory)
 
 Status SdlWindow::Create(TickClock& clock, const SdlWindowOptions& options,
                          std::unique_ptr<SdlWindow>& out) {
-  std::unique_ptr<SdlWindow> window(new SdlWindow(
-      clock, options.programDirectory.empty() ? BaseDirectory() : options.programDirectory));
+  std::unique_ptr<SdlWindow> window(new SdlWindow(clock, options.programDirectory.empty()
+                                                             ? DataDirectory(BaseDirectory())
+                                                             : options.programDirectory));
 
   if (Status loaded =
           LoadBmpPicture(kTitlePictureFile, JoinPath(window->programDirectory_, kTitlePictureFile),

@@ -32,7 +32,8 @@ union SDL_Event;
 namespace skyrings {
 
 struct SdlWindowOptions {
-  // Where title.bmp and icon.bmp lie; empty: the program's own folder.
+  // Where the data files (title.bmp and icon.bmp among them) lie; empty: beside the program, or
+  // where the game is installed (see DataDirectory).
   std::string programDirectory;
   // Start filling the screen (true) or as an ordinary 640 x 480 window.
   bool fullScreen = true;
