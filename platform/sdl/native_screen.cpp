@@ -6,6 +6,7 @@
 #include <EGL/egl.h>
 #include <EGL/eglext.h>
 #include <GL/glx.h>
+#include <X11/Xatom.h>
 
 #include <cstring>
 #include <string_view>
@@ -24,6 +25,23 @@ bool HasExtension(const char* list, std::string_view name) {
     rest.remove_prefix(end + 1);
   }
   return false;
+}
+
+// True when a window manager of the common (EWMH) conventions runs on the display: it names its
+// check window on the root window.
+bool HasWindowManager(Display* display) {
+  const Atom check = XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", True);
+  if (check == None) return false;
+  Atom type = None;
+  int format = 0;
+  unsigned long count = 0;
+  unsigned long remaining = 0;
+  unsigned char* data = nullptr;
+  const int got = XGetWindowProperty(display, DefaultRootWindow(display), check, 0, 1, False,
+                                     XA_WINDOW, &type, &format, &count, &remaining, &data);
+  const bool found = got == Success && type == XA_WINDOW && count == 1;
+  if (data != nullptr) XFree(data);
+  return found;
 }
 
 using CopySubBufferFunction = void (*)(Display*, GLXDrawable, int, int, int, int);
@@ -47,11 +65,13 @@ void CoverDisplay(SDL_Window* window) {
   SDL_Rect bounds;
   if (SDL_GetDisplayBounds(SDL_GetWindowDisplayIndex(window), &bounds) != 0) return;
   Display* display = info.info.x11.display;
-  // A window manager that keeps the full-screen state does this itself; one that lets the client
-  // place its window (or none at all) gets the display's rectangle asked for directly.
+  // A window manager that follows the common conventions keeps the full-screen state SDL asked
+  // for; moving the window under it would only fight it.
+  if (HasWindowManager(display)) return;
   XWindowAttributes attributes;
   if (XGetWindowAttributes(display, info.info.x11.window, &attributes) != 0 &&
-      attributes.width == bounds.w && attributes.height == bounds.h) {
+      attributes.x == bounds.x && attributes.y == bounds.y && attributes.width == bounds.w &&
+      attributes.height == bounds.h) {
     return;
   }
   XMoveResizeWindow(display, info.info.x11.window, bounds.x, bounds.y,
