@@ -101,6 +101,7 @@ class SdlWindow final : public Window, public ViewTarget {
   std::int64_t PresentCount() const { return presentCount_; }
   // How the last present reached the screen, and what it covered in drawable pixels.
   BackBufferPresenter::Way PresentWay() const { return presenter_.way(); }
+  const char* PresentWayName() const { return presenter_.Name(); }
   PixelRect LastPresentedRegion() const { return lastPresented_; }
   SDL_Window* NativeWindow() { return window_; }
 

@@ -5,7 +5,9 @@
 # in between must leave the picture whole.
 #   screens_under_xvfb.sh PROGRAM OUTPUT_FOLDER
 # The game runs from a folder of its own whose title picture has no black at its edges, so the
-# picture's bounding box on a black screen is exactly its rectangle.
+# picture's bounding box on a black screen is exactly its rectangle. Last, the same through SDL's
+# native Wayland driver under weston (nested in the virtual X display: weston's headless output
+# offers no keyboard, which SDL's Wayland driver does not survive).
 set -euo pipefail
 program=$(realpath "$1")
 out=$(realpath -m "$2")
@@ -30,6 +32,9 @@ if [ -z "${SKYRINGS_E2E_SCREEN:-}" ]; then
         xvfb-run -n "$display" -s "-screen 0 ${screen}x24" "$0" "$out/game/skyrings" "$out"
     done
   done
+  SKYRINGS_E2E_SCREEN=1920x1080 SKYRINGS_E2E_WM=weston \
+    xvfb-run -n $((display + 1)) -s "-screen 0 1920x1080x24" "$0" "$out/game/skyrings" "$out"
+
   echo "screens: the picture whole and centred at every size, with and without a window manager"
   exit 0
 fi
@@ -43,7 +48,26 @@ export SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=/dev/null LIBGL_ALWAYS_SOFTWARE=1
 pids=()
 cleanup() { for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done; }
 trap cleanup EXIT
-if [ "$wm" != none ]; then
+if [ "$wm" = weston ]; then
+  # A Wayland compositor whose one output is an X window covering the virtual screen.
+  export XDG_RUNTIME_DIR="$out/$name-runtime"
+  rm -rf "$XDG_RUNTIME_DIR"
+  mkdir -m 700 "$XDG_RUNTIME_DIR"
+  weston --backend=x11-backend.so --use-pixman --width="${screen%x*}" --height="${screen#*x}" \
+    --socket=skyrings-e2e --idle-time=0 > "$out/$name-weston.txt" 2>&1 &
+  pids+=($!)
+  for _ in $(seq 100); do [ -S "$XDG_RUNTIME_DIR/skyrings-e2e" ] && break; sleep 0.1; done
+  [ -S "$XDG_RUNTIME_DIR/skyrings-e2e" ] || fail "$name: weston did not start"
+  compositor=""
+  for _ in $(seq 100); do
+    compositor=$(xdotool search --class "Weston Compositor" 2>/dev/null | head -n 1 || true)
+    [ -n "$compositor" ] && break
+    sleep 0.1
+  done
+  [ -n "$compositor" ] || fail "$name: weston's output window did not appear"
+  sleep 1  # its shell and panel
+  export WAYLAND_DISPLAY=skyrings-e2e SDL_VIDEODRIVER=wayland
+elif [ "$wm" != none ]; then
   "$wm" >/dev/null 2>&1 &
   pids+=($!)
   for _ in $(seq 50); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q window && break; sleep 0.1; done
@@ -79,7 +103,11 @@ pid=$!
 pids+=("$pid")
 window=""
 for _ in $(seq 100); do
-  window=$(xdotool search --name "Direct3D Test" 2>/dev/null | head -n 1 || true)
+  if [ "$wm" = weston ]; then
+    window=$compositor  # keys reach the game through the compositor's window
+  else
+    window=$(xdotool search --name "Direct3D Test" 2>/dev/null | head -n 1 || true)
+  fi
   [ -n "$window" ] && break
   kill -0 "$pid" 2>/dev/null || fail "$name: the game ended at start-up: $(cat "$out/$name-stderr.txt")"
   sleep 0.1
@@ -94,20 +122,42 @@ key() {
 
 until_bounds 1-full "$expected"
 
-# F11: an ordinary window of 640 x 480 showing the picture unscaled, pixel for pixel.
-key F11
-size=""
-for _ in $(seq 25); do
-  size=$(xdotool getwindowgeometry "$window" | awk '/Geometry/ { print $2 }')
-  [ "$size" = 640x480 ] && break
-  sleep 0.2
-done
-[ "$size" = 640x480 ] || fail "$name: after F11 the window is $size, expected 640x480"
-sleep 0.5
-import -window "$window" "$out/$name-2-window.png"
-convert "$out/$name-1-full.png" -crop "$expected" +repage -sample "640x480!" "$out/$name-1-unscaled.png"
-differ=$(compare -metric AE "$out/$name-1-unscaled.png" "$out/$name-2-window.png" null: 2>&1 || true)
-[ "$differ" = 0 ] || fail "$name: the window's picture differs from the full screen's in $differ pixels"
+# F11: an ordinary window of 640 x 480 showing the picture unscaled, pixel for pixel. (Under
+# weston the window is no X window to look at: the desktop must show instead of the picture.)
+if [ "$wm" = weston ]; then
+  sleep 1  # the shell gives the new surface the keyboard
+  key F11
+  sleep 1
+  shot 2-window
+  [ "$(bounds "$out/$name-2-window.png")" != "$expected" ] ||
+    fail "$name: F11 did not leave the full screen"
+else
+  key F11
+  size=""
+  for _ in $(seq 25); do
+    size=$(xdotool getwindowgeometry "$window" | awk '/Geometry/ { print $2 }')
+    [ "$size" = 640x480 ] && break
+    sleep 0.2
+  done
+  [ "$size" = 640x480 ] || fail "$name: after F11 the window is $size, expected 640x480"
+  sleep 0.5
+  import -window "$window" "$out/$name-2-window.png"
+  convert "$out/$name-1-full.png" -crop "$expected" +repage -sample "640x480!" "$out/$name-1-unscaled.png"
+  differ=$(compare -metric AE "$out/$name-1-unscaled.png" "$out/$name-2-window.png" null: 2>&1 || true)
+  [ "$differ" = 0 ] || fail "$name: the window's picture differs from the full screen's in $differ pixels"
+  # The player makes the window larger: twice the picture, centred in it.
+  if [ "$width" -ge 1300 ] && [ "$height" -ge 1000 ]; then
+    xdotool windowsize "$window" 1300 1000
+    got=""
+    for _ in $(seq 25); do
+      sleep 0.2
+      import -window "$window" "$out/$name-2-resized.png"
+      got=$(bounds "$out/$name-2-resized.png")
+      [ "$got" = 1280x960+10+20 ] && break
+    done
+    [ "$got" = 1280x960+10+20 ] || fail "$name: in a 1300 x 1000 window the picture lies at $got"
+  fi
+fi
 
 # F11 again: the full screen as before.
 key F11
