@@ -71,6 +71,7 @@ elif [ "$wm" != none ]; then
   "$wm" >/dev/null 2>&1 &
   pids+=($!)
   for _ in $(seq 50); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q window && break; sleep 0.1; done
+  sleep 1  # named on the root window before it manages windows
 fi
 
 # The rectangle of the non-black pixels of a picture, as "WxH+X+Y".
