@@ -8,7 +8,6 @@
 #include <GL/glx.h>
 #include <X11/Xatom.h>
 
-#include <cstring>
 #include <string_view>
 
 namespace skyrings {
