@@ -8,12 +8,12 @@ set -euo pipefail
 
 play_packages=(
   cmake g++ make pkg-config
-  libsdl2-dev libsdl2-mixer-dev libsdl2-ttf-dev libgl-dev libegl-dev
+  libsdl2-dev libsdl2-mixer-dev libsdl2-ttf-dev libgl-dev libegl-dev libx11-dev
   libgl1-mesa-dri libglx-mesa0 libegl-mesa0
   timgm6mb-soundfont fonts-ipafont-gothic fonts-dejavu-core
 )
 test_packages=(
-  libgtest-dev xvfb xauth xdotool imagemagick clang-format x11-utils time procps
+  libgtest-dev xvfb xauth xdotool imagemagick clang-format x11-utils time procps openbox weston
   clang-14 libclang-rt-14-dev
   desktop-file-utils appstream man-db zlib1g-dev
 )

@@ -16,6 +16,9 @@
 namespace skyrings {
 namespace {
 
+// The bottom row of the view in the composed picture, which is in OpenGL's row order.
+constexpr int kViewBottom = kWindowHeight - kViewRect.y - kViewRect.height;
+
 std::string BaseDirectory() {
   char* base = SDL_GetBasePath();
   if (base == nullptr) return std::string();
@@ -130,13 +133,17 @@ Status SdlWindow::OpenVideo(const SdlWindowOptions& options) {
   SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
   SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
 
-  std::uint32_t flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI;
+  std::uint32_t flags =
+      SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI | SDL_WINDOW_RESIZABLE;
   if (options.fullScreen) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
   window_ = SDL_CreateWindow(kWindowCaption, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
                              kWindowWidth, kWindowHeight, flags);
   if (window_ == nullptr) {
     return Status::Fail(std::string("window: SDL_CreateWindow: ") + SDL_GetError());
   }
+  // Smaller than the picture would cut it: window managers keep to this, and when one does not,
+  // the middle of the picture shows unscaled.
+  SDL_SetWindowMinimumSize(window_, kWindowWidth, kWindowHeight);
   fullScreen_ = options.fullScreen;
   SDL_ShowCursor(fullScreen_ ? SDL_DISABLE : SDL_ENABLE);
 
@@ -156,6 +163,7 @@ Status SdlWindow::OpenVideo(const SdlWindowOptions& options) {
   }
   SDL_GL_SetSwapInterval(0);  // the game paces itself
   if (Status made = CreateGlObjects(); !made) return made;
+  presenter_.Attach(window_, options.partialPresent);
 
   // The game hears keys only; pointer and text events would just wake the wait for nothing.
   SDL_StopTextInput();
@@ -168,23 +176,16 @@ Status SdlWindow::OpenVideo(const SdlWindowOptions& options) {
 
 Status SdlWindow::CreateGlObjects() {
   gl_.baseTexture = MakeTexture(kWindowWidth, kWindowHeight);
-  gl_.viewTexture = MakeTexture(kViewRect.width, kViewRect.height);
   gl_.composeTexture = MakeTexture(kWindowWidth, kWindowHeight);
   glBindTexture(GL_TEXTURE_2D, 0);
-  GLuint framebuffers[4] = {};
-  glGenFramebuffers(4, framebuffers);
+  GLuint framebuffers[3] = {};
+  glGenFramebuffers(3, framebuffers);
   gl_.baseFramebuffer = framebuffers[0];
-  gl_.viewFramebuffer = framebuffers[1];
-  gl_.composeFramebuffer = framebuffers[2];
-  gl_.deviceFramebuffer = framebuffers[3];
+  gl_.composeFramebuffer = framebuffers[1];
+  gl_.deviceFramebuffer = framebuffers[2];
   const bool complete = AttachTexture(gl_.baseFramebuffer, gl_.baseTexture) &&
-                        AttachTexture(gl_.viewFramebuffer, gl_.viewTexture) &&
                         AttachTexture(gl_.composeFramebuffer, gl_.composeTexture);
   if (!complete) return Status::Fail("window: OpenGL cannot draw into an RGBA texture");
-  // The view is black until the first picture comes.
-  PrepareCopyState();
-  glBindFramebuffer(GL_FRAMEBUFFER, gl_.viewFramebuffer);
-  glClear(GL_COLOR_BUFFER_BIT);
   glBindFramebuffer(GL_FRAMEBUFFER, 0);
   if (GLenum error = glGetError(); error != GL_NO_ERROR) {
     return Status::Fail("window: OpenGL error " + std::to_string(error) + " while setting up");
@@ -195,11 +196,11 @@ Status SdlWindow::CreateGlObjects() {
 SdlWindow::~SdlWindow() {
   if (context_ != nullptr) {
     if (MakeContextCurrent()) {
-      const GLuint framebuffers[4] = {gl_.baseFramebuffer, gl_.viewFramebuffer,
-                                      gl_.composeFramebuffer, gl_.deviceFramebuffer};
-      glDeleteFramebuffers(4, framebuffers);
-      const GLuint textures[3] = {gl_.baseTexture, gl_.viewTexture, gl_.composeTexture};
-      glDeleteTextures(3, textures);
+      const GLuint framebuffers[3] = {gl_.baseFramebuffer, gl_.composeFramebuffer,
+                                      gl_.deviceFramebuffer};
+      glDeleteFramebuffers(3, framebuffers);
+      const GLuint textures[2] = {gl_.baseTexture, gl_.composeTexture};
+      glDeleteTextures(2, textures);
     }
     SDL_GL_DeleteContext(context_);
   }
@@ -209,7 +210,8 @@ SdlWindow::~SdlWindow() {
 
 Status SdlWindow::Show() {
   SDL_ShowWindow(window_);
-  needsPresent_ = true;
+  if (fullScreen_) CoverDisplay(window_);
+  ScreenChanged();
   return PresentIfChanged();
 }
 
@@ -237,8 +239,7 @@ Status SdlWindow::PaintPicture(PixelRect source, PixelRect target) {
   }
   StretchNearest(title_, source, surface_, target);
   lastPaint_ = std::make_pair(source, target);
-  surfaceChanged_ = true;
-  needsPresent_ = true;
+  surfaceDamage_ = Unite(surfaceDamage_, ClipRect(target, kWindowWidth, kWindowHeight));
   return Status::Ok();
 }
 
@@ -249,8 +250,7 @@ Status SdlWindow::FillBlack(PixelRect target) {
   if (ClipRect(target, kWindowWidth, kWindowHeight).width == 0) return Status::Ok();
   FillRect(surface_, target, kOpaqueBlack);
   lastPaint_.reset();
-  surfaceChanged_ = true;
-  needsPresent_ = true;
+  surfaceDamage_ = Unite(surfaceDamage_, ClipRect(target, kWindowWidth, kWindowHeight));
   return Status::Ok();
 }
 
@@ -272,14 +272,21 @@ Status SdlWindow::SetCaption(int index, const std::string& caption) {
   captions_[index] = caption;
   labelCells_[index] = font_->RenderCell(caption, kLabelWidth, kLabelHeight);
   labelChanged_[index] = true;
-  needsPresent_ = true;
   return Status::Ok();
 }
 
 Status SdlWindow::ShowView(bool visible) {
-  if (visible != viewVisible_) {
-    viewVisible_ = visible;
-    needsPresent_ = true;
+  if (visible == viewVisible_) return Status::Ok();
+  viewVisible_ = visible;
+  if (visible) {
+    // Whatever an earlier game left in the view's place must not show for a moment: the view
+    // starts black until its first picture comes.
+    if (!MakeContextCurrent()) {
+      return Status::Fail(std::string("ShowView: SDL_GL_MakeCurrent: ") + SDL_GetError());
+    }
+    ClearViewInComposed();
+  } else {
+    composeDamage_ = Unite(composeDamage_, kViewRect);
   }
   return Status::Ok();
 }
@@ -288,32 +295,45 @@ bool SdlWindow::MakeContextCurrent() {
   return context_ != nullptr && SDL_GL_MakeCurrent(window_, context_) == 0;
 }
 
+void SdlWindow::ClearViewInComposed() {
+  PrepareCopyState();
+  glBindFramebuffer(GL_DRAW_FRAMEBUFFER, gl_.composeFramebuffer);
+  glEnable(GL_SCISSOR_TEST);
+  glScissor(kViewRect.x, kViewBottom, kViewRect.width, kViewRect.height);
+  glClear(GL_COLOR_BUFFER_BIT);
+  glDisable(GL_SCISSOR_TEST);
+  screenDamage_ = Unite(screenDamage_, kViewRect);
+}
+
 void SdlWindow::ShowViewPicture(unsigned texture, int width, int height) {
+  if (!viewVisible_) return;
   if (texture == 0 || width <= 0 || height <= 0 || !MakeContextCurrent()) return;
   if (glIsTexture(texture) != GL_TRUE) {
     SDL_Log("3D view: texture %u handed over is no texture; the view keeps its last picture",
             texture);
     return;
   }
-  // The window keeps its own copy: the device may draw the next picture into, or delete, its
-  // texture before the window presents this one.
-  PrepareCopyState();
+  // Straight into its place in the composed picture: the device may draw the next picture into,
+  // or delete, its texture before the window presents this one.
   const int columns = std::min(width, kViewRect.width);
   const int rows = std::min(height, kViewRect.height);
-  glBindFramebuffer(GL_DRAW_FRAMEBUFFER, gl_.viewFramebuffer);
-  if (columns < kViewRect.width || rows < kViewRect.height) glClear(GL_COLOR_BUFFER_BIT);
   glBindFramebuffer(GL_READ_FRAMEBUFFER, gl_.deviceFramebuffer);
   glFramebufferTexture2D(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, texture, 0);
   if (glCheckFramebufferStatus(GL_READ_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE) {
+    if (columns < kViewRect.width || rows < kViewRect.height) ClearViewInComposed();
+    PrepareCopyState();
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, gl_.composeFramebuffer);
     glReadBuffer(GL_COLOR_ATTACHMENT0);
     // The top rows of the device's picture are the last rows in OpenGL's order.
-    glBlitFramebuffer(0, height - rows, columns, height, 0, kViewRect.height - rows, columns,
-                      kViewRect.height, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+    const int top = kViewBottom + kViewRect.height;
+    glBlitFramebuffer(0, height - rows, columns, height, kViewRect.x, top - rows,
+                      kViewRect.x + columns, top, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+    screenDamage_ = Unite(screenDamage_, kViewRect);
   } else {
     SDL_Log("3D view: texture %u cannot be read; the view keeps its last picture", texture);
   }
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, gl_.deviceFramebuffer);
   glFramebufferTexture2D(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, 0, 0);
-  needsPresent_ = true;
 }
 
 Status SdlWindow::SetFullScreen(bool fullScreen) {
@@ -321,10 +341,14 @@ Status SdlWindow::SetFullScreen(bool fullScreen) {
     return Status::Fail(std::string("full screen: ") + SDL_GetError());
   }
   fullScreen_ = fullScreen;
-  if (!fullScreen) SDL_SetWindowSize(window_, kWindowWidth, kWindowHeight);
+  if (fullScreen) {
+    CoverDisplay(window_);
+  } else {
+    SDL_SetWindowSize(window_, kWindowWidth, kWindowHeight);
+  }
   // The pointer has no use in the game; it stays out of the way while the game fills the screen.
   SDL_ShowCursor(fullScreen ? SDL_DISABLE : SDL_ENABLE);
-  needsPresent_ = true;
+  ScreenChanged();
   return Status::Ok();
 }
 
@@ -387,7 +411,7 @@ void SdlWindow::DeliverEvent(const SDL_Event& event, WindowEvents& events) {
         case SDL_WINDOWEVENT_SIZE_CHANGED:
         case SDL_WINDOWEVENT_MAXIMIZED:
         case SDL_WINDOWEVENT_RESTORED:
-          needsPresent_ = true;
+          ScreenChanged();
           break;
         default:
           break;
@@ -399,23 +423,30 @@ void SdlWindow::DeliverEvent(const SDL_Event& event, WindowEvents& events) {
 }
 
 void SdlWindow::UploadChanges() {
-  if (!surfaceChanged_ && std::none_of(labelChanged_.begin(), labelChanged_.end(),
-                                       [](bool changed) { return changed; })) {
-    return;
-  }
+  const bool labelsChanged =
+      std::any_of(labelChanged_.begin(), labelChanged_.end(), [](bool changed) { return changed; });
+  if (IsEmpty(surfaceDamage_) && !labelsChanged) return;
   PrepareClientPixelState();
   glActiveTexture(GL_TEXTURE0);
   glBindTexture(GL_TEXTURE_2D, gl_.baseTexture);
-  if (surfaceChanged_) {
-    glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, kWindowWidth, kWindowHeight, GL_RGBA, GL_UNSIGNED_BYTE,
-                    surface_.pixels.data());
-    labelChanged_.fill(true);  // the labels lie over the surface
-    surfaceChanged_ = false;
+  if (const PixelRect changed = surfaceDamage_; !IsEmpty(changed)) {
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, kWindowWidth);
+    glTexSubImage2D(GL_TEXTURE_2D, 0, changed.x, changed.y, changed.width, changed.height, GL_RGBA,
+                    GL_UNSIGNED_BYTE, surface_.Row(changed.y) + std::size_t{4} * changed.x);
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+    // The labels lie over the surface.
+    for (int i = 0; i < kLabelCount; ++i) {
+      if (!IsEmpty(Intersect(changed, LabelRect(i)))) labelChanged_[i] = true;
+    }
+    composeDamage_ = Unite(composeDamage_, changed);
+    surfaceDamage_ = {};
   }
   for (int i = 0; i < kLabelCount; ++i) {
     if (!labelChanged_[i]) continue;
-    glTexSubImage2D(GL_TEXTURE_2D, 0, i * kLabelWidth, kLabelTop, kLabelWidth, kLabelHeight,
-                    GL_RGBA, GL_UNSIGNED_BYTE, labelCells_[i].pixels.data());
+    const PixelRect cell = LabelRect(i);
+    glTexSubImage2D(GL_TEXTURE_2D, 0, cell.x, cell.y, cell.width, cell.height, GL_RGBA,
+                    GL_UNSIGNED_BYTE, labelCells_[i].pixels.data());
+    composeDamage_ = Unite(composeDamage_, cell);
     labelChanged_[i] = false;
   }
   glBindTexture(GL_TEXTURE_2D, 0);
@@ -423,25 +454,33 @@ void SdlWindow::UploadChanges() {
 
 void SdlWindow::Compose() {
   UploadChanges();
+  if (IsEmpty(composeDamage_)) return;
   PrepareCopyState();
   glBindFramebuffer(GL_DRAW_FRAMEBUFFER, gl_.composeFramebuffer);
   glBindFramebuffer(GL_READ_FRAMEBUFFER, gl_.baseFramebuffer);
   glReadBuffer(GL_COLOR_ATTACHMENT0);
-  // The base texture holds row 0 at the top; the composed picture is in OpenGL's order.
-  glBlitFramebuffer(0, 0, kWindowWidth, kWindowHeight, 0, kWindowHeight, kWindowWidth, 0,
-                    GL_COLOR_BUFFER_BIT, GL_NEAREST);
-  if (viewVisible_) {
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, gl_.viewFramebuffer);
-    glReadBuffer(GL_COLOR_ATTACHMENT0);
-    const int bottom = kWindowHeight - kViewRect.y - kViewRect.height;
-    glBlitFramebuffer(0, 0, kViewRect.width, kViewRect.height, kViewRect.x, bottom,
-                      kViewRect.x + kViewRect.width, bottom + kViewRect.height, GL_COLOR_BUFFER_BIT,
-                      GL_NEAREST);
+  // A visible view keeps its own picture over the surface.
+  const std::vector<PixelRect> pieces =
+      viewVisible_ ? Subtract(composeDamage_, kViewRect) : std::vector<PixelRect>{composeDamage_};
+  for (const PixelRect& piece : pieces) {
+    // The base texture holds row 0 at the top; the composed picture is in OpenGL's order.
+    glBlitFramebuffer(piece.x, piece.y, piece.x + piece.width, piece.y + piece.height, piece.x,
+                      kWindowHeight - piece.y, piece.x + piece.width,
+                      kWindowHeight - piece.y - piece.height, GL_COLOR_BUFFER_BIT, GL_NEAREST);
   }
+  screenDamage_ = Unite(screenDamage_, composeDamage_);
+  composeDamage_ = {};
+}
+
+bool SdlWindow::ScreenLacksSomething() const {
+  return screenStale_ || !IsEmpty(screenDamage_) || !IsEmpty(composeDamage_) ||
+         !IsEmpty(surfaceDamage_) ||
+         std::any_of(labelChanged_.begin(), labelChanged_.end(),
+                     [](bool changed) { return changed; });
 }
 
 Status SdlWindow::PresentIfChanged() {
-  if (!needsPresent_) return Status::Ok();
+  if (!ScreenLacksSomething()) return Status::Ok();
   const std::uint32_t flags = SDL_GetWindowFlags(window_);
   if ((flags & (SDL_WINDOW_HIDDEN | SDL_WINDOW_MINIMIZED)) != 0) return Status::Ok();
   if (!MakeContextCurrent()) {
@@ -449,21 +488,52 @@ Status SdlWindow::PresentIfChanged() {
   }
   Compose();
 
-  int drawableWidth = 0;
-  int drawableHeight = 0;
-  SDL_GL_GetDrawableSize(window_, &drawableWidth, &drawableHeight);
-  const ScreenFit fit = FitPicture(drawableWidth, drawableHeight, kWindowWidth, kWindowHeight);
+  int width = 0;
+  int height = 0;
+  SDL_GL_GetDrawableSize(window_, &width, &height);
+  if (width != drawableWidth_ || height != drawableHeight_) {
+    drawableWidth_ = width;
+    drawableHeight_ = height;
+    screenStale_ = true;
+  }
+  // What the back buffer lacks: this picture's changes, and those of the pictures presented
+  // since the buffer was last drawn; all of it when that is not known.
+  bool whole = screenStale_;
+  PixelRect region = screenDamage_;
+  if (!whole) {
+    PixelRect missing;
+    whole = !history_.MissingSince(presenter_.BackBufferAge(), missing);
+    region = Unite(region, missing);
+  }
+  if (whole) region = kWholeWindow;
+
+  const ScreenFit fit = FitPicture(width, height, kWindowWidth, kWindowHeight);
+  const int scale = fit.width / kWindowWidth;
+  PrepareCopyState();
   glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
   glDrawBuffer(GL_BACK);
-  glViewport(0, 0, drawableWidth, drawableHeight);
-  glClear(GL_COLOR_BUFFER_BIT);
+  glViewport(0, 0, width, height);
+  if (whole) glClear(GL_COLOR_BUFFER_BIT);
   glBindFramebuffer(GL_READ_FRAMEBUFFER, gl_.composeFramebuffer);
   glReadBuffer(GL_COLOR_ATTACHMENT0);
-  const int bottom = drawableHeight - fit.y - fit.height;
-  glBlitFramebuffer(0, 0, kWindowWidth, kWindowHeight, fit.x, bottom, fit.x + fit.width,
-                    bottom + fit.height, GL_COLOR_BUFFER_BIT, GL_NEAREST);
-  SDL_GL_SwapWindow(window_);
-  needsPresent_ = false;
+  // Where `region` lies on the drawable, from its top left.
+  const PixelRect target{fit.x + region.x * scale, fit.y + region.y * scale, region.width * scale,
+                         region.height * scale};
+  const int targetBottom = height - target.y - target.height;
+  glBlitFramebuffer(region.x, kWindowHeight - region.y - region.height, region.x + region.width,
+                    kWindowHeight - region.y, target.x, targetBottom, target.x + target.width,
+                    targetBottom + target.height, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+  const PixelRect shown = whole ? PixelRect{0, 0, width, height} : ClipRect(target, width, height);
+  const bool presented = presenter_.Present(whole, shown.x, height - shown.y - shown.height,
+                                            shown.width, shown.height);
+  if (whole) {
+    history_.Forget();
+  } else {
+    history_.Record(screenDamage_);
+  }
+  lastPresented_ = shown;
+  screenStale_ = !presented;
+  screenDamage_ = {};
   ++presentCount_;
   return Status::Ok();
 }

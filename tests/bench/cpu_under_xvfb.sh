@@ -1,14 +1,24 @@
 #!/usr/bin/env bash
 # How much processor time the real game uses under a virtual X display: 10 s on the entry screen,
 # then a game (until its birds are caught, or 10 s). A benchmark, not a test.
-#   cpu_under_xvfb.sh PROGRAM
+#   cpu_under_xvfb.sh PROGRAM [SCREEN [WM]]
+# SCREEN is the virtual screen's size (640x480 by default); WM a window manager to run first
+# (e.g. openbox; none by default). The game fills the screen, OpenGL on Mesa's software renderer.
 set -euo pipefail
 program=$(realpath "$1")
+screen=${2:-640x480}
+wm=${3:-}
 if [ -z "${SKYRINGS_BENCH_INSIDE:-}" ]; then
   export SKYRINGS_BENCH_INSIDE=1
-  exec xvfb-run -n $((100 + $$ % 800)) -s "-screen 0 640x480x24" "$0" "$@"
+  exec xvfb-run -n $((100 + $$ % 800)) -s "-screen 0 ${screen}x24" "$0" "$@"
 fi
-export SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=/dev/null
+export SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=/dev/null LIBGL_ALWAYS_SOFTWARE=1
+if [ -n "$wm" ]; then
+  "$wm" >/dev/null 2>&1 &
+  wm_pid=$!
+  trap 'kill $wm_pid 2>/dev/null || true' EXIT
+  sleep 1
+fi
 # shellcheck source=tests/window_layout.sh
 source "$(dirname "$0")/../window_layout.sh"
 game_caption=$(window_caption)

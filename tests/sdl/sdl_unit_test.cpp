@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/common/rgba_picture.h"
+#include "platform/sdl/damage.h"
 #include "platform/sdl/key_map.h"
 #include "platform/sdl/screen_fit.h"
 #include "tests/sdl/bmp_writer.h"
@@ -18,13 +19,76 @@ TEST(FitPicture, LargestWholeFactorCentred) {
   EXPECT_EQ(FitPicture(3840, 2160, 640, 480), (ScreenFit{640, 120, 2560, 1920}));
 }
 
-TEST(FitPicture, FractionalWhenNoWholeFactorFitsKeepsAspect) {
-  // Height decides: 400 / 480 of the picture.
-  EXPECT_EQ(FitPicture(600, 400, 640, 480), (ScreenFit{33, 0, 533, 400}));
-  // Width decides.
-  EXPECT_EQ(FitPicture(320, 480, 640, 480), (ScreenFit{0, 120, 320, 240}));
+TEST(FitPicture, NeverBelowWholeSizeOnASmallerScreen) {
+  // The middle shows unscaled, cut off evenly (the odd pixel on the right or bottom).
+  EXPECT_EQ(FitPicture(600, 400, 640, 480), (ScreenFit{-20, -40, 640, 480}));
+  EXPECT_EQ(FitPicture(639, 480, 640, 480), (ScreenFit{0, 0, 640, 480}));
+  EXPECT_EQ(FitPicture(1279, 959, 640, 480), (ScreenFit{319, 239, 640, 480}));
   EXPECT_EQ(FitPicture(0, 480, 640, 480), ScreenFit{});
   EXPECT_EQ(FitPicture(640, -1, 640, 480), ScreenFit{});
+}
+
+TEST(Damage, UniteAndIntersectIgnoreEmptyRectangles) {
+  EXPECT_EQ(Unite({}, {5, 6, 7, 8}), (PixelRect{5, 6, 7, 8}));
+  EXPECT_EQ(Unite({5, 6, 7, 8}, {100, 100, 0, 50}), (PixelRect{5, 6, 7, 8}));
+  EXPECT_EQ(Unite({0, 450, 160, 16}, {120, 90, 400, 300}), (PixelRect{0, 90, 520, 376}));
+  EXPECT_TRUE(IsEmpty(Unite({}, {3, 3, 0, 0})));
+  EXPECT_EQ(Intersect({0, 0, 640, 480}, {600, -10, 100, 20}), (PixelRect{600, 0, 40, 10}));
+  EXPECT_TRUE(IsEmpty(Intersect({0, 0, 10, 10}, {10, 0, 5, 5})));  // edges touch only
+}
+
+// The pieces must cover exactly the pixels of `from` outside `hole`, each once.
+void ExpectExactCover(PixelRect from, PixelRect hole) {
+  const std::vector<PixelRect> pieces = Subtract(from, hole);
+  EXPECT_LE(pieces.size(), 4u);
+  for (int y = from.y - 1; y <= from.y + from.height; ++y) {
+    for (int x = from.x - 1; x <= from.x + from.width; ++x) {
+      const PixelRect pixel{x, y, 1, 1};
+      const bool wanted = !IsEmpty(Intersect(pixel, from)) && IsEmpty(Intersect(pixel, hole));
+      int covered = 0;
+      for (const PixelRect& piece : pieces)
+        covered += IsEmpty(Intersect(pixel, piece)) ? 0 : 1;
+      ASSERT_EQ(covered, wanted ? 1 : 0) << "pixel " << x << ", " << y;
+    }
+  }
+}
+
+TEST(Damage, SubtractLeavesTheFrameAroundAHole) {
+  ExpectExactCover({0, 0, 64, 48}, {12, 9, 40, 30});    // hole inside: four pieces
+  ExpectExactCover({0, 0, 64, 48}, {-5, 40, 100, 20});  // hole across the bottom
+  ExpectExactCover({10, 10, 20, 20}, {0, 0, 15, 15});   // corner cut
+  ExpectExactCover({0, 0, 8, 8}, {20, 20, 5, 5});       // apart: all of it
+  ExpectExactCover({0, 0, 8, 8}, {-1, -1, 10, 10});     // swallowed: nothing
+  EXPECT_TRUE(Subtract({0, 0, 8, 8}, {-1, -1, 10, 10}).empty());
+  EXPECT_TRUE(Subtract({}, {0, 0, 1, 1}).empty());
+}
+
+TEST(Damage, HistoryTellsWhatAnOlderBackBufferLacks) {
+  DamageHistory history;
+  PixelRect missing{1, 2, 3, 4};
+  EXPECT_FALSE(history.MissingSince(0, missing)) << "age 0: contents unknown";
+  EXPECT_FALSE(history.MissingSince(2, missing)) << "older than anything recorded";
+  ASSERT_TRUE(history.MissingSince(1, missing));
+  EXPECT_TRUE(IsEmpty(missing)) << "the buffer last presented lacks nothing";
+
+  history.Record({120, 90, 400, 300});
+  history.Record({0, 450, 160, 16});
+  ASSERT_TRUE(history.MissingSince(2, missing));
+  EXPECT_EQ(missing, (PixelRect{0, 450, 160, 16}));
+  ASSERT_TRUE(history.MissingSince(3, missing));
+  EXPECT_EQ(missing, (PixelRect{0, 90, 520, 376}));
+  EXPECT_FALSE(history.MissingSince(4, missing));
+
+  // Only the newest few are kept.
+  for (int i = 0; i < DamageHistory::kDepth + 2; ++i)
+    history.Record({i, 0, 1, 1});
+  ASSERT_TRUE(history.MissingSince(DamageHistory::kDepth + 1, missing));
+  EXPECT_EQ(missing, (PixelRect{2, 0, DamageHistory::kDepth, 1}));
+  EXPECT_FALSE(history.MissingSince(DamageHistory::kDepth + 2, missing));
+
+  history.Forget();
+  EXPECT_FALSE(history.MissingSince(2, missing));
+  EXPECT_TRUE(history.MissingSince(1, missing));
 }
 
 TEST(KeyMap, GameKeysBecomeVirtualKeyCodes) {

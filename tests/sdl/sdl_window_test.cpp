@@ -279,12 +279,43 @@ TEST_F(SdlWindowTest, ViewShowsTheTopLeftOfTheLastPictureHandedOver) {
   EXPECT_TRUE(AllAre(picture, {320, 90, 200, 300}, kOpaqueBlack));
   EXPECT_TRUE(AllAre(picture, {120, 190, 200, 200}, kOpaqueBlack));
 
-  ASSERT_TRUE(window_->ShowView(false).ok());
-  EXPECT_TRUE(AllAre(Composed(), kViewRect, kCyan));
   // A name that is no texture changes nothing.
-  ASSERT_TRUE(window_->ShowView(true).ok());
   view->ShowViewPicture(texture, 200, 100);
   EXPECT_TRUE(AllAre(Composed(), {120, 90, 200, 100}, kRed));
+  ASSERT_TRUE(window_->ShowView(false).ok());
+  EXPECT_TRUE(AllAre(Composed(), kViewRect, kCyan));
+}
+
+TEST_F(SdlWindowTest, AViewShownAgainStartsBlackNotWithTheLastGamesPicture) {
+  Open();
+  ASSERT_TRUE(window_->Show().ok());
+  ASSERT_TRUE(window_->PaintPicture({320, 0, 320, 240}, {0, 0, 640, 480}).ok());
+  ViewTarget* view = window_->ViewWindow();
+  // A game: the view shown, pictures handed over and presented; then its results hide it.
+  ASSERT_TRUE(window_->ShowView(true).ok());
+  ASSERT_TRUE(view->MakeContextCurrent());
+  GLuint texture = MakeViewTexture(400, 300, 400, 300);
+  view->ShowViewPicture(texture, 400, 300);
+  Drain();
+  EXPECT_TRUE(AllAre(Composed(), kViewRect, kRed));
+  ASSERT_TRUE(window_->ShowView(false).ok());
+  // A picture that comes while the view is hidden is not kept for later either.
+  view->ShowViewPicture(texture, 400, 300);
+  Drain();
+  EXPECT_TRUE(AllAre(Composed(), kViewRect, kCyan));
+
+  // The next game shows the view: black until its own first picture, whichever way the window
+  // is asked for its picture first.
+  ASSERT_TRUE(window_->ShowView(true).ok());
+  const std::int64_t before = window_->PresentCount();
+  Drain();
+  EXPECT_EQ(window_->PresentCount(), before + 1);
+  EXPECT_TRUE(AllAre(Composed(), kViewRect, kOpaqueBlack));
+  EXPECT_EQ(CountIf(Composed(), {0, 0, 640, 450}, [](Rgba c) { return c == kCyan; }),
+            640 * 450 - 400 * 300);
+  view->ShowViewPicture(texture, 400, 300);
+  EXPECT_TRUE(AllAre(Composed(), kViewRect, kRed));
+  glDeleteTextures(1, &texture);
 }
 
 TEST_F(SdlWindowTest, PresentsOnlyWhenSomethingChanged) {
@@ -324,6 +355,35 @@ TEST_F(SdlWindowTest, PresentsOnlyWhenSomethingChanged) {
   ASSERT_TRUE(window_->DoEvents(events, clock_.Ticks()).ok());
   EXPECT_EQ(window_->PresentCount(), before + 4);
   EXPECT_FALSE(AllAre(Composed(), {0, 0, 640, 440}, kOpaqueBlack));
+}
+
+TEST_F(SdlWindowTest, AGameStepPresentsOnlyTheViewWhereTheBufferIsKept) {
+  Open();
+  ASSERT_TRUE(window_->Show().ok());
+  Drain();
+  EXPECT_EQ(window_->LastPresentedRegion(), (PixelRect{0, 0, 640, 480})) << "shown: all of it";
+  ASSERT_TRUE(window_->ShowView(true).ok());
+  ASSERT_TRUE(window_->ViewWindow()->MakeContextCurrent());
+  const GLuint texture = MakeViewTexture(640, 480, 400, 300);
+  Recorder events;
+  const bool partial = window_->PresentWay() != BackBufferPresenter::Way::kSwapWhole;
+  for (int step = 0; step < 3; ++step) {
+    window_->ViewWindow()->ShowViewPicture(texture, 640, 480);
+    const std::int64_t before = window_->PresentCount();
+    ASSERT_TRUE(window_->DoEvents(events, clock_.Ticks()).ok());
+    EXPECT_EQ(window_->PresentCount(), before + 1);
+    const PixelRect expected = partial ? kViewRect : kWholeWindow;
+    EXPECT_EQ(window_->LastPresentedRegion(), expected) << "step " << step;
+  }
+  // A label and the view change in one step: one present covers both.
+  ASSERT_TRUE(window_->SetCaption(3, " 4P ENTRY!").ok());
+  window_->ViewWindow()->ShowViewPicture(texture, 640, 480);
+  ASSERT_TRUE(window_->DoEvents(events, clock_.Ticks()).ok());
+  if (partial) {
+    EXPECT_EQ(window_->LastPresentedRegion(), (PixelRect{120, 90, 520, 376}));
+  }
+  glDeleteTextures(1, &texture);
+  EXPECT_TRUE(AllAre(Composed(), kViewRect, kRed));
 }
 
 TEST_F(SdlWindowTest, DeliversGameKeysInOrderAndKeepsF11ForItself) {

@@ -156,8 +156,9 @@ int main(int argc, char** argv) {
     const double cpu = CpuSeconds() - cpuStart;
     const double wall = static_cast<double>(clock.Ticks() - start) / 1000.0;
     std::printf(
-        "video driver %s, %.2f s: %lld steps, %lld pictures presented, CPU %.3f s (%.1f%%)\n",
-        SDL_GetCurrentVideoDriver(), wall, static_cast<long long>(steps),
+        "video driver %s (%s), %.2f s: %lld steps, %lld pictures presented, CPU %.3f s "
+        "(%.1f%%)\n",
+        SDL_GetCurrentVideoDriver(), window->PresentWayName(), wall, static_cast<long long>(steps),
         static_cast<long long>(window->PresentCount()), cpu, 100.0 * cpu / wall);
   } catch (const RunTimeError& error) {
     std::fprintf(stderr, "skyrings: %s\n", error.what());
