@@ -11,7 +11,7 @@ play_packages=(
   timgm6mb-soundfont fonts-ipafont-gothic fonts-dejavu-core
 )
 test_packages=(
-  libgtest-dev xvfb xauth xdotool imagemagick clang-format x11-utils time procps
+  libgtest-dev xvfb xauth xdotool imagemagick clang-format x11-utils time procps openbox
   clang-14 libclang-rt-14-dev
 )
 
