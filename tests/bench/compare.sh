@@ -7,7 +7,7 @@
 #
 # OLD and NEW are each a folder holding a built `skyrings`, `game_bench` and the data files (e.g.
 # build/release/bin), or a git revision of this repository (e.g. main, HEAD~3), which is then built
-# under build/bench/REVISION first (and reused by the next run). Default 4 rounds, about
+# under build/bench/COMMIT first (and reused by the next run). Default 4 rounds, about
 # 7 minutes (besides building).
 #
 # Measured, for each program in turn:
@@ -34,6 +34,7 @@ usage() {
 if [ "${1:-}" = "--inside" ]; then
   shift
   config=$1 window_manager=$2
+  export LIBGL_ALWAYS_SOFTWARE=1
   openbox_pid=""
   if [ "$window_manager" = openbox ]; then
     openbox >/dev/null 2>&1 &
@@ -85,43 +86,45 @@ shift $((OPTIND - 1))
 
 mkdir -p "$repo/build/bench"
 
-# A revision's programs, built once under build/bench/REVISION from the revision's own files.
-build_revision() {
-  local sha dir
-  sha=$(git -C "$repo" rev-parse --short=12 "$1^{commit}")
-  dir="$repo/build/bench/$sha"
+# A revision's programs, built once under build/bench/COMMIT from the commit's own files.
+build_commit() {
+  local sha=$1 dir="$repo/build/bench/$1"
   if [ ! -x "$dir/build/bin/skyrings" ] || [ ! -x "$dir/build/bin/game_bench" ]; then
-    echo "building $1 ($sha) in $dir ..." >&2
+    echo "building $sha in $dir ..." >&2
     rm -rf "$dir/src"
     mkdir -p "$dir/src"
     git -C "$repo" archive "$sha" | tar -x -C "$dir/src"
     cmake -S "$dir/src" -B "$dir/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >"$dir/build.log" 2>&1 &&
       cmake --build "$dir/build" -j2 --target skyrings game_bench skyrings_data >>"$dir/build.log" 2>&1 ||
-      { echo "building $1 failed: see $dir/build.log" >&2; return 1; }
+      { echo "building $sha failed: see $dir/build.log" >&2; return 1; }
   fi
   echo "$dir/build/bin"
 }
 
-# A folder holding the programs, as it is or built from a revision; and a name for the table.
+# The commit a revision names, once: a branch may move while the programs are measured.
+commit_of() {
+  [ -d "$1" ] || git -C "$repo" rev-parse --verify -q --short=12 "$1^{commit}" || true
+}
+
+# A folder holding the programs, as it is or built from a commit.
 resolve() {
   if [ -d "$1" ]; then
     [ -x "$1/skyrings" ] || { echo "$1 holds no skyrings" >&2; return 1; }
     realpath "$1"
-  elif git -C "$repo" rev-parse --verify -q "$1^{commit}" >/dev/null; then
-    build_revision "$1"
+  elif [ -n "$2" ]; then
+    build_commit "$2"
   else
     echo "$1 is neither a folder nor a revision of $repo" >&2
     return 1
   fi
 }
-describe() {
-  if [ -d "$1" ]; then echo "$1"; else echo "$1 ($(git -C "$repo" rev-parse --short "$1^{commit}"))"; fi
-}
 
-BENCH_OLD_BIN=$(resolve "$1")
-BENCH_NEW_BIN=$(resolve "$2")
-old_name=$(describe "$1")
-new_name=$(describe "$2")
+old_commit=$(commit_of "$1")
+new_commit=$(commit_of "$2")
+BENCH_OLD_BIN=$(resolve "$1" "$old_commit")
+BENCH_NEW_BIN=$(resolve "$2" "$new_commit")
+old_name="$1${old_commit:+ ($old_commit)}"
+new_name="$2${new_commit:+ ($new_commit)}"
 
 # The start-time probe comes from this checkout, whatever the two programs are.
 BENCH_FIRST_PICTURE="$repo/build/release/bin/first_picture"
