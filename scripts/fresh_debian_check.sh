@@ -18,6 +18,8 @@
 # Settings: SKYRINGS_DEBIAN_MIRROR (default http://deb.debian.org/debian),
 #           SKYRINGS_FRESH_STEPS (default "play package deb test": which steps to run).
 set -euo pipefail
+# shellcheck source=tests/window_layout.sh
+source "$(dirname "$(readlink -f "${BASH_SOURCE[0]}")")/../tests/window_layout.sh"
 
 repo=$(cd "$(dirname "$0")/.." && pwd)
 work=${1:-/var/tmp/skyrings-fresh}
@@ -26,7 +28,7 @@ steps=${SKYRINGS_FRESH_STEPS:-play package deb test}
 build_root=$work/root
 deb_root=$work/deb-root
 logs=$work/logs
-window_name="Direct3D Test"
+window_name=$(window_caption)
 
 if [ "$(id -u)" -ne 0 ]; then
   echo "fresh_debian_check: needs root (debootstrap, chroot, mount)" >&2

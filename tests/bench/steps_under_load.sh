@@ -5,6 +5,8 @@
 #   steps_under_load.sh PROGRAM RECORDING [SECONDS]
 # RECORDING should hold a game of at least SECONDS x 50 steps (tests/core/reference/long1.txt).
 set -euo pipefail
+# shellcheck source=tests/window_layout.sh
+source "$(dirname "$(readlink -f "${BASH_SOURCE[0]}")")/../window_layout.sh"
 program=$(realpath "$1")
 recording=$(realpath "$2")
 seconds=${3:-60}
@@ -24,7 +26,7 @@ trap 'kill "${burners[@]}" 2>/dev/null || true' EXIT
 
 wait_window() {
   for _ in $(seq 100); do
-    window=$(xdotool search --name "Direct3D Test" 2>/dev/null | head -n 1 || true)
+    window=$(xdotool search --name "$(window_caption)" 2>/dev/null | head -n 1 || true)
     [ -n "$window" ] && return 0
     sleep 0.1
   done

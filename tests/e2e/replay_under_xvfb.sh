@@ -5,6 +5,8 @@
 # records for the recording must then be what --replay and --timedemo print from the real window's
 # labels, and the labels at the replay's end must look as they did at the run's end.
 set -euo pipefail
+# shellcheck source=tests/window_layout.sh
+source "$(dirname "$(readlink -f "${BASH_SOURCE[0]}")")/../window_layout.sh"
 game=$1
 sim=$2
 out=$3
@@ -27,7 +29,7 @@ labels=640x16+0+450
 
 wait_window() {
   for _ in $(seq 100); do
-    window=$(xdotool search --name "Direct3D Test" 2>/dev/null | head -n 1 || true)
+    window=$(xdotool search --name "$(window_caption)" 2>/dev/null | head -n 1 || true)
     [ -n "$window" ] && return 0
     kill -0 "$pid" 2>/dev/null || fail "the game ended at start-up: $(cat "$out/stderr.txt")"
     sleep 0.1

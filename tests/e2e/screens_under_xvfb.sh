@@ -9,6 +9,8 @@
 # native Wayland driver under weston (nested in the virtual X display: weston's headless output
 # offers no keyboard, which SDL's Wayland driver does not survive).
 set -euo pipefail
+# shellcheck source=tests/window_layout.sh
+source "$(dirname "$(readlink -f "${BASH_SOURCE[0]}")")/../window_layout.sh"
 program=$(realpath "$1")
 out=$(realpath -m "$2")
 fail() { echo "FAIL: $*"; exit 1; }
@@ -107,7 +109,7 @@ for _ in $(seq 100); do
   if [ "$wm" = weston ]; then
     window=$compositor  # keys reach the game through the compositor's window
   else
-    window=$(xdotool search --name "Direct3D Test" 2>/dev/null | head -n 1 || true)
+    window=$(xdotool search --name "$(window_caption)" 2>/dev/null | head -n 1 || true)
   fi
   [ -n "$window" ] && break
   kill -0 "$pid" 2>/dev/null || fail "$name: the game ended at start-up: $(cat "$out/$name-stderr.txt")"
