@@ -333,7 +333,12 @@ void SdlWindow::ShowViewPicture(unsigned texture, int width, int height) {
     SDL_Log("3D view: texture %u cannot be read; the view keeps its last picture", texture);
   }
   glBindFramebuffer(GL_READ_FRAMEBUFFER, gl_.deviceFramebuffer);
-  glFramebufferTexture2D(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, 0, 0);
+  glFramebufferTexture2D(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, 0,
+                         0);  // Leave no framebuffer of ours bound for reading: Mesa keeps what a
+                              // device deletes later (its
+  // picture and depth, some 6 KB a game) for as long as the framebuffer that last read from that
+  // picture stays bound.
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
 }
 
 Status SdlWindow::SetFullScreen(bool fullScreen) {
