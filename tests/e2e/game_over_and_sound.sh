@@ -12,13 +12,9 @@ caption_tool=$(readlink -f "$3")
 energy_tool=$(readlink -f "$4")
 out=$5
 
-if [ -z "${SKYRINGS_E2E_INSIDE:-}" ]; then
-  rm -rf "$out"
-  mkdir -p "$out"
-  export SKYRINGS_E2E_INSIDE=1
-  # A display number of our own: two "xvfb-run -a" started at once may pick the same one.
-  exec xvfb-run -n $((100 + $$ % 800)) -s "-screen 0 640x480x24" "$0" "$@"
-fi
+# shellcheck source=tests/own_display.sh
+source "$(dirname "$(readlink -f "${BASH_SOURCE[0]}")")/../own_display.sh"
+own_display 640x480x24 "$out" "$0" "$@"
 out=$(readlink -f "$out")
 source "$(dirname "$0")/../hardening/xvfb_lib.sh"
 source "$(dirname "$0")/labels_lib.sh"

@@ -10,13 +10,9 @@ out=$2
 source "$(dirname "$0")/../window_layout.sh"
 game_caption=$(window_caption)
 
-if [ -z "${SKYRINGS_E2E_INSIDE:-}" ]; then
-  mkdir -p "$out"
-  export SKYRINGS_E2E_INSIDE=1
-  # A display number of our own: two "xvfb-run -a" started at once may pick the same one.
-  exec xvfb-run -n $((100 + $$ % 800)) -s "-screen 0 640x480x24 -ardelay 400 -arinterval 40" \
-    "$0" "$@"
-fi
+# shellcheck source=tests/own_display.sh
+source "$(dirname "$(readlink -f "${BASH_SOURCE[0]}")")/../own_display.sh"
+XVFB_OPTIONS="-ardelay 400 -arinterval 40" own_display 640x480x24 "$out" "$0" "$@"
 
 export SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$out/audio.raw"
 fail() { echo "FAIL: $*"; exit 1; }

@@ -11,11 +11,9 @@ game=$1
 sim=$2
 out=$3
 
-if [ -z "${SKYRINGS_E2E_INSIDE:-}" ]; then
-  mkdir -p "$out"
-  export SKYRINGS_E2E_INSIDE=1
-  exec xvfb-run -n $((100 + $$ % 800)) -s "-screen 0 640x480x24" "$0" "$@"
-fi
+# shellcheck source=tests/own_display.sh
+source "$(dirname "$(readlink -f "${BASH_SOURCE[0]}")")/../own_display.sh"
+own_display 640x480x24 "$out" "$0" "$@"
 
 export SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$out/audio.raw"
 fail() { echo "FAIL: $*"; exit 1; }

@@ -6,13 +6,9 @@ set -euo pipefail
 program_path=$(readlink -f "$1")
 out=$2
 
-if [ -z "${SKYRINGS_HARDENING_INSIDE:-}" ]; then
-  rm -rf "$out"
-  mkdir -p "$out"
-  export SKYRINGS_HARDENING_INSIDE=1
-  # A display number of our own: two "xvfb-run -a" started at once may pick the same one.
-  exec xvfb-run -n $((100 + $$ % 800)) -s "-screen 0 640x480x24" "$0" "$@"
-fi
+# shellcheck source=tests/own_display.sh
+source "$(dirname "$(readlink -f "${BASH_SOURCE[0]}")")/../own_display.sh"
+own_display 640x480x24 "$out" "$0" "$@"
 out=$(readlink -f "$out")
 source "$(dirname "$0")/xvfb_lib.sh"
 unset SDL_VIDEODRIVER
