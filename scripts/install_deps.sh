@@ -8,7 +8,7 @@ set -euo pipefail
 
 play_packages=(
   cmake g++ make pkg-config
-  libsdl2-dev libsdl2-mixer-dev libsdl2-ttf-dev libgl-dev libegl-dev libx11-dev
+  libsdl2-dev libsdl2-mixer-dev libsdl2-ttf-dev libgl-dev libopengl-dev libegl-dev libx11-dev
   libgl1-mesa-dri libglx-mesa0 libegl-mesa0
   timgm6mb-soundfont fonts-ipafont-gothic fonts-dejavu-core
 )
