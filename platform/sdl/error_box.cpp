@@ -44,11 +44,9 @@ bool NamesOnlyAnXDisplay() {
   return x != nullptr && x[0] != '\0' && (wayland == nullptr || wayland[0] == '\0');
 }
 
-// Starts SDL's video for the box. The window has usually just closed its own connection to the
-// display; a new one is then at times refused for a moment, and SDL would go on to other drivers
-// (Wayland's prints its own complaint on standard error) and end on a headless one, so the box
-// never showed. With only an X display named, the box asks for X11 by name and tries a few times.
-bool StartVideo() {
+}  // namespace
+
+bool StartSdlVideo() {
   if (!NamesOnlyAnXDisplay()) {
     SkipUnreachableWayland();
     return SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
@@ -63,11 +61,9 @@ bool StartVideo() {
   return false;
 }
 
-}  // namespace
-
 bool ShowErrorBox(const std::string& title, const std::string& message) {
   // A headless video driver means nobody would see the box.
-  if (!StartVideo()) return false;
+  if (!StartSdlVideo()) return false;
   bool shown = false;
   if (!IsHeadlessVideoDriver(SDL_GetCurrentVideoDriver())) {
     shown = SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, title.c_str(), message.c_str(),

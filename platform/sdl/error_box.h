@@ -13,6 +13,13 @@ bool IsHeadlessVideoDriver(const char* name);
 // tries when starting its video. A driver named in the environment or a hint wins.
 void SkipUnreachableWayland();
 
+// Starts SDL's video. An X display at times refuses a new connection for a moment (just after a
+// program closed its own, say), and SDL would then go on to other drivers (Wayland's prints its own
+// complaint on standard error) and end on a headless one, as if there were no screen. With only an
+// X display named, this asks for X11 by name and tries a few times; a driver named in the
+// environment still wins.
+bool StartSdlVideo();
+
 // True when the environment names a display (DISPLAY or WAYLAND_DISPLAY, not empty): an error
 // that came before the window reached the display may still be shown there.
 bool DisplayNamed();

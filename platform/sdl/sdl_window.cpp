@@ -112,8 +112,7 @@ Status SdlWindow::Create(TickClock& clock, const SdlWindowOptions& options,
 }
 
 Status SdlWindow::OpenVideo(const SdlWindowOptions& options) {
-  SkipUnreachableWayland();
-  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+  if (!StartSdlVideo()) {
     return Status::Fail(std::string("no display: SDL could not start its video: ") +
                         SDL_GetError());
   }
