@@ -547,6 +547,9 @@ Status SdlWindow::ComposeToPixels(RgbaPicture& out) {
     return Status::Fail(std::string("ComposeToPixels: SDL_GL_MakeCurrent: ") + SDL_GetError());
   }
   Compose();
+  // Mesa's software renderer draws on threads of its own; a read-back that overtakes a blit still
+  // in flight was seen to return the picture before it (about once in a hundred runs).
+  glFinish();
   RgbaPicture picture(kWindowWidth, kWindowHeight);
   std::vector<std::uint8_t> rows(picture.pixels.size());
   PrepareClientPixelState();
