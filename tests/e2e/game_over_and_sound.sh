@@ -19,11 +19,6 @@ out=$(readlink -f "$out")
 source "$(dirname "$0")/../hardening/xvfb_lib.sh"
 source "$(dirname "$0")/labels_lib.sh"
 unset SDL_VIDEODRIVER
-fail() {
-  echo "FAIL: $*"
-  running && stop_program
-  exit 1
-}
 began=$(now)
 
 # The capture: what the mixer opens, 44100 frames a second of two 16-bit channels.

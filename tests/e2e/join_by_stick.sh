@@ -18,11 +18,6 @@ out=$(readlink -f "$out")
 source "$(dirname "$0")/../hardening/xvfb_lib.sh"
 source "$(dirname "$0")/labels_lib.sh"
 unset SDL_VIDEODRIVER
-fail() {
-  echo "FAIL: $*"
-  running && stop_program
-  exit 1
-}
 began=$(now)
 
 control="$out/sticks.txt"

@@ -26,6 +26,13 @@ start_program() {
 
 running() { kill -0 "$run_pid" 2>/dev/null; }
 
+# Ends the check with a verdict, ending the program first if it still runs.
+fail() {
+  echo "FAIL: $*"
+  if [ -n "${run_pid:-}" ] && running; then stop_program; fi
+  exit 1
+}
+
 # Ends a program that overstayed: the timing process and the program it started, by their ids.
 stop_program() {
   local child
