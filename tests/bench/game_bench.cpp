@@ -2,12 +2,16 @@
 // files, and the time of a game step (sections, Clear, Render, Update, and the window's present)
 // on the real window and 3D layers. Built, not run by the tests.
 //
-//   SDL_VIDEODRIVER=offscreen LIBGL_ALWAYS_SOFTWARE=1 ./game_bench [games] [steps]
+//   SDL_VIDEODRIVER=offscreen LIBGL_ALWAYS_SOFTWARE=1 ./game_bench [games] [steps] [--pictures]
+//
+// With --pictures it prints a checksum of every step's composed picture instead of timing them:
+// two builds that print the same lines drew the same pictures, pixel for pixel.
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -42,12 +46,22 @@ class NoEvents : public skyrings::WindowEvents {
   void CloseRequested() override {}
 };
 
+// FNV-1a over the picture's bytes.
+std::uint64_t Checksum(const skyrings::RgbaPicture& picture) {
+  std::uint64_t hash = 14695981039346656037ull;
+  for (std::uint8_t byte : picture.pixels) {
+    hash = (hash ^ byte) * 1099511628211ull;
+  }
+  return hash;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   using namespace skyrings;
   const int games = argc > 1 ? std::atoi(argv[1]) : 10;
   const int steps = argc > 2 ? std::atoi(argv[2]) : 500;
+  const bool pictures = argc > 3 && std::strcmp(argv[3], "--pictures") == 0;
 
   ManualClock clock;
   SdlWindowOptions options;
@@ -78,6 +92,12 @@ int main(int argc, char** argv) {
       if (Game_Step(*form) == StepOutcome::kGameOver) break;
       Check(window->DoEvents(events, clock.Ticks()));
       stepTimes.push_back(Ms(Clock::now() - begin));
+      if (pictures) {
+        RgbaPicture picture;
+        Check(window->ComposeToPixels(picture));
+        std::printf("game %d step %d picture %016llx\n", game, step,
+                    static_cast<unsigned long long>(Checksum(picture)));
+      }
     }
   }
   std::printf("scene construction with the real files: median %.2f ms over %d games\n",
