@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
 #include <cstring>
+#include <iterator>
 
 #include "platform/common/view_target.h"
 
@@ -11,10 +13,16 @@ namespace skyrings::gl {
 namespace {
 
 // Gouraud shading: the colour is lit per vertex from the material's emissive, diffuse (face
-// colour) and specular parts under white or coloured directional lights.
+// colour) and specular parts under white or coloured directional lights. The material comes with
+// each vertex, so that a mesh of many materials is one draw: a software renderer pays for every
+// draw and every change of uniforms between draws.
 const char* const kMeshVertexShader = R"(#version 330 core
 layout(location = 0) in vec3 aPosition;
 layout(location = 1) in vec3 aNormal;
+layout(location = 2) in vec4 aDiffuse;
+layout(location = 3) in vec3 aSpecular;
+layout(location = 4) in float aPower;
+layout(location = 5) in vec3 aEmissive;
 uniform mat4 uModel;
 uniform mat4 uViewProjection;
 uniform mat3 uNormalMatrix;
@@ -23,29 +31,25 @@ uniform int uLightCount;
 uniform vec3 uLightDirection[8];  // toward the light
 uniform vec3 uLightColour[8];
 uniform vec3 uAmbient;
-uniform vec4 uDiffuse;
-uniform vec3 uSpecular;
-uniform float uPower;
-uniform vec3 uEmissive;
 out vec4 vColour;
 void main() {
   vec4 world = uModel * vec4(aPosition, 1.0);
   gl_Position = uViewProjection * world;
   vec3 n = normalize(uNormalMatrix * aNormal);
   vec3 toEye = normalize(uEye - world.xyz);
-  vec3 colour = uEmissive + uAmbient * uDiffuse.rgb;
+  vec3 colour = aEmissive + uAmbient * aDiffuse.rgb;
   vec3 highlight = vec3(0.0);
   for (int i = 0; i < uLightCount; ++i) {
     float d = dot(n, uLightDirection[i]);
     if (d > 0.0) {
-      colour += uDiffuse.rgb * uLightColour[i] * d;
-      if (uPower > 0.0) {
+      colour += aDiffuse.rgb * uLightColour[i] * d;
+      if (aPower > 0.0) {
         vec3 h = normalize(uLightDirection[i] + toEye);
-        highlight += uSpecular * uLightColour[i] * pow(max(dot(n, h), 0.0), uPower);
+        highlight += aSpecular * uLightColour[i] * pow(max(dot(n, h), 0.0), aPower);
       }
     }
   }
-  vColour = vec4(min(colour + highlight, vec3(1.0)), uDiffuse.a);
+  vColour = vec4(min(colour + highlight, vec3(1.0)), aDiffuse.a);
 }
 )";
 
@@ -194,10 +198,6 @@ Status GlPrograms::Compile(const std::string& operation) {
   mesh_.lightDirection = glGetUniformLocation(m, "uLightDirection");
   mesh_.lightColour = glGetUniformLocation(m, "uLightColour");
   mesh_.ambient = glGetUniformLocation(m, "uAmbient");
-  mesh_.diffuse = glGetUniformLocation(m, "uDiffuse");
-  mesh_.specular = glGetUniformLocation(m, "uSpecular");
-  mesh_.power = glGetUniformLocation(m, "uPower");
-  mesh_.emissive = glGetUniformLocation(m, "uEmissive");
   s = CompileProgram(operation, kBackgroundVertexShader, kBackgroundFragmentShader,
                      background_.program);
   if (!s) return s;
@@ -219,7 +219,12 @@ void GlContext::DeleteReleased() {
   if (!releasedTextures_.empty()) {
     glDeleteTextures(static_cast<GLsizei>(releasedTextures_.size()), releasedTextures_.data());
   }
+  if (!releasedFramebuffers_.empty()) {
+    glDeleteFramebuffers(static_cast<GLsizei>(releasedFramebuffers_.size()),
+                         releasedFramebuffers_.data());
+  }
   releasedBuffers_.clear();
+  releasedFramebuffers_.clear();
   releasedVertexArrays_.clear();
   releasedTextures_.clear();
 }
@@ -250,37 +255,81 @@ GpuTexture::~GpuTexture() {
   if (owner && name != 0) owner->ReleaseTexture(name);
 }
 
+namespace {
+
+// Triangles in a cluster: small enough that most of a large mesh outside the view is left out,
+// large enough that a visible stretch of the mesh stays a few draws.
+constexpr std::size_t kClusterTriangles = 32;
+
+// One vertex as the mesh shader reads it: position, normal and its part's material.
+struct MeshVertex {
+  float position[3];
+  float normal[3];
+  float diffuse[4];
+  float specular[3];
+  float power;
+  float emissive[3];
+};
+
+}  // namespace
+
 Status UploadMesh(const std::shared_ptr<GlContext>& owner, const XMesh& mesh,
                   std::shared_ptr<GpuMesh>& out) {
   auto gpu = std::make_shared<GpuMesh>();
   gpu->owner = owner;
-  std::vector<float> vertices;
+  std::vector<MeshVertex> vertices;
   std::vector<std::uint32_t> indices;
-  for (const XMeshPart& part : mesh.parts) {
-    const auto base = static_cast<std::uint32_t>(vertices.size() / 6);
-    for (std::size_t v = 0; v < part.positions.size(); ++v) {
-      const Vec3 p = part.positions[v], n = part.normals[v];
-      vertices.insert(vertices.end(), {p.x, p.y, p.z, n.x, n.y, n.z});
+  // The opaque parts' triangles first, then the see-through ones, each kind in the parts' order:
+  // drawing the clusters of each kind in turn puts the triangles down in the order the parts
+  // would.
+  for (const bool seeThrough : {false, true}) {
+    std::vector<GpuMesh::Cluster>& clusters = seeThrough ? gpu->seeThrough : gpu->opaque;
+    for (const XMeshPart& part : mesh.parts) {
+      const XMaterial& m = part.material;
+      if (IsSeeThrough(m) != seeThrough) continue;
+      const auto base = static_cast<std::uint32_t>(vertices.size());
+      for (std::size_t v = 0; v < part.positions.size(); ++v) {
+        const Vec3 p = part.positions[v], n = part.normals[v];
+        vertices.push_back({{p.x, p.y, p.z},
+                            {n.x, n.y, n.z},
+                            {m.diffuse[0], m.diffuse[1], m.diffuse[2], m.diffuse[3]},
+                            {m.specular[0], m.specular[1], m.specular[2]},
+                            m.power,
+                            {m.emissive[0], m.emissive[1], m.emissive[2]}});
+      }
+      const std::size_t corners = part.indices.size() - part.indices.size() % 3;
+      for (std::size_t start = 0; start < corners; start += 3 * kClusterTriangles) {
+        const std::size_t end = std::min(corners, start + 3 * kClusterTriangles);
+        GpuMesh::Cluster cluster;
+        cluster.first = static_cast<GLsizei>(indices.size());
+        cluster.count = static_cast<GLsizei>(end - start);
+        Vec3 low{INFINITY, INFINITY, INFINITY}, high{-INFINITY, -INFINITY, -INFINITY};
+        for (std::size_t c = start; c < end; ++c) {
+          const Vec3 p = part.positions[part.indices[c]];
+          low = {std::min(low.x, p.x), std::min(low.y, p.y), std::min(low.z, p.z)};
+          high = {std::max(high.x, p.x), std::max(high.y, p.y), std::max(high.z, p.z)};
+          indices.push_back(base + part.indices[c]);
+        }
+        cluster.centre = (low + high) * 0.5f;
+        for (std::size_t c = start; c < end; ++c) {
+          cluster.radius =
+              std::max(cluster.radius, Length(part.positions[part.indices[c]] - cluster.centre));
+        }
+        clusters.push_back(cluster);
+      }
     }
-    GpuMesh::Part range;
-    range.material = part.material;
-    range.offset = indices.size() * sizeof(std::uint32_t);
-    range.count = static_cast<GLsizei>(part.indices.size());
-    for (std::uint32_t index : part.indices)
-      indices.push_back(base + index);
-    gpu->parts.push_back(range);
   }
   Vec3 low{INFINITY, INFINITY, INFINITY}, high{-INFINITY, -INFINITY, -INFINITY};
-  for (std::size_t v = 0; v < vertices.size(); v += 6) {
-    low = {std::min(low.x, vertices[v]), std::min(low.y, vertices[v + 1]),
-           std::min(low.z, vertices[v + 2])};
-    high = {std::max(high.x, vertices[v]), std::max(high.y, vertices[v + 1]),
-            std::max(high.z, vertices[v + 2])};
+  for (const MeshVertex& v : vertices) {
+    low = {std::min(low.x, v.position[0]), std::min(low.y, v.position[1]),
+           std::min(low.z, v.position[2])};
+    high = {std::max(high.x, v.position[0]), std::max(high.y, v.position[1]),
+            std::max(high.z, v.position[2])};
   }
   if (!vertices.empty()) {
     gpu->centre = (low + high) * 0.5f;
-    for (std::size_t v = 0; v < vertices.size(); v += 6) {
-      const Vec3 p{vertices[v], vertices[v + 1], vertices[v + 2]};
+    for (const MeshVertex& v : vertices) {
+      const Vec3 p{v.position[0], v.position[1], v.position[2]};
       gpu->radius = std::max(gpu->radius, Length(p - gpu->centre));
     }
   }
@@ -291,17 +340,24 @@ Status UploadMesh(const std::shared_ptr<GlContext>& owner, const XMesh& mesh,
   glGenBuffers(1, &gpu->indices);
   glBindVertexArray(gpu->vertexArray);
   glBindBuffer(GL_ARRAY_BUFFER, gpu->vertices);
-  glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(vertices.size() * sizeof(float)),
+  glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(vertices.size() * sizeof(MeshVertex)),
                vertices.data(), GL_STATIC_DRAW);
   glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, gpu->indices);
   glBufferData(GL_ELEMENT_ARRAY_BUFFER,
                static_cast<GLsizeiptr>(indices.size() * sizeof(std::uint32_t)), indices.data(),
                GL_STATIC_DRAW);
-  glEnableVertexAttribArray(0);
-  glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, 6 * sizeof(float), nullptr);
-  glEnableVertexAttribArray(1);
-  glVertexAttribPointer(1, 3, GL_FLOAT, GL_FALSE, 6 * sizeof(float),
-                        reinterpret_cast<const void*>(3 * sizeof(float)));
+  const struct {
+    GLint size;
+    std::size_t offset;
+  } attributes[] = {{3, offsetof(MeshVertex, position)}, {3, offsetof(MeshVertex, normal)},
+                    {4, offsetof(MeshVertex, diffuse)},  {3, offsetof(MeshVertex, specular)},
+                    {1, offsetof(MeshVertex, power)},    {3, offsetof(MeshVertex, emissive)}};
+  for (GLuint location = 0; location < std::size(attributes); ++location) {
+    glEnableVertexAttribArray(location);
+    glVertexAttribPointer(location, attributes[location].size, GL_FLOAT, GL_FALSE,
+                          sizeof(MeshVertex),
+                          reinterpret_cast<const void*>(attributes[location].offset));
+  }
   glBindVertexArray(0);
   glBindBuffer(GL_ARRAY_BUFFER, 0);
   if (glGetError() != GL_NO_ERROR || gpu->vertexArray == 0 || gpu->vertices == 0 ||

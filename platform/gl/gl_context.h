@@ -13,6 +13,7 @@
 #include "interfaces/status.h"
 #include "platform/common/rgba_picture.h"
 #include "platform/gl/x_file.h"
+#include "platform/gl/xmath.h"
 
 namespace skyrings {
 class ViewTarget;
@@ -27,7 +28,6 @@ struct MeshProgram {
   GLuint program = 0;
   GLint model = -1, viewProjection = -1, normalMatrix = -1, eye = -1;
   GLint lightCount = -1, lightDirection = -1, lightColour = -1, ambient = -1;
-  GLint diffuse = -1, specular = -1, power = -1, emissive = -1;
 };
 struct BackgroundProgram {
   GLuint program = 0;
@@ -70,12 +70,13 @@ class GlContext {
   Status Create(const std::string& operation, int width, int height,
                 std::weak_ptr<GlPrograms>& programs);
   bool MakeCurrent();
-  // Deletes the names handed back by released meshes and textures (context current).
+  // Deletes the names handed back by released meshes, textures and viewports (context current).
   void DeleteReleased();
 
   void ReleaseBuffer(GLuint name) { releasedBuffers_.push_back(name); }
   void ReleaseVertexArray(GLuint name) { releasedVertexArrays_.push_back(name); }
   void ReleaseTexture(GLuint name) { releasedTextures_.push_back(name); }
+  void ReleaseFramebuffer(GLuint name) { releasedFramebuffers_.push_back(name); }
 
   ViewTarget* target() const { return target_; }
   int width() const { return width_; }
@@ -92,19 +93,31 @@ class GlContext {
   int width_ = 0, height_ = 0;
   GLuint framebuffer_ = 0, picture_ = 0, depth_ = 0, emptyVertexArray_ = 0;
   std::shared_ptr<GlPrograms> programs_;
-  std::vector<GLuint> releasedBuffers_, releasedVertexArrays_, releasedTextures_;
+  std::vector<GLuint> releasedBuffers_, releasedVertexArrays_, releasedTextures_,
+      releasedFramebuffers_;
 };
 
-// A mesh's vertex and index buffers in one context.
+// A material whose faces are blended over what lies behind them.
+inline bool IsSeeThrough(const XMaterial& material) {
+  return material.diffuse[3] < 1.0f;
+}
+
+// A mesh's vertex and index buffers in one context; each vertex carries its part's material.
 struct GpuMesh {
-  struct Part {
-    XMaterial material;
-    GLsizei count = 0;       // indices
-    std::size_t offset = 0;  // bytes into the index buffer
+  // A run of neighbouring triangles and a sphere around them, so that what lies outside the view
+  // is not handed to OpenGL at all: a software renderer shades and sets up every triangle it is
+  // given before it finds it off the screen.
+  struct Cluster {
+    GLsizei first = 0;  // index of its first triangle's first corner
+    GLsizei count = 0;  // indices, three per triangle
+    Vec3 centre;
+    float radius = 0;
   };
   std::shared_ptr<GlContext> owner;
   GLuint vertexArray = 0, vertices = 0, indices = 0;
-  std::vector<Part> parts;
+  // The triangles of the opaque parts, then those of the see-through parts, each in the parts'
+  // order, cut into clusters in that order.
+  std::vector<Cluster> opaque, seeThrough;
   // A sphere around every vertex, in the mesh's own coordinates.
   Vec3 centre;
   float radius = 0;

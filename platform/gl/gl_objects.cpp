@@ -314,6 +314,79 @@ void GlViewport::BindTarget() {
   glBindSampler(0, 0);
 }
 
+GlViewport::~GlViewport() {
+  const std::shared_ptr<GlContext>& context = device_->context();
+  if (background_.framebuffer != 0) context->ReleaseFramebuffer(background_.framebuffer);
+  if (background_.picture != 0) context->ReleaseTexture(background_.picture);
+}
+
+void GlViewport::DrawBackground(GLuint image, Vec3 colour) {
+  const GlContext& gl = *device_->context();
+  const auto& program = gl.background();
+  glDisable(GL_DEPTH_TEST);
+  glDepthMask(GL_FALSE);
+  glDisable(GL_CULL_FACE);
+  glDisable(GL_BLEND);
+  glUseProgram(program.program);
+  glActiveTexture(GL_TEXTURE0);
+  glBindTexture(GL_TEXTURE_2D, image);
+  glUniform1i(program.image, 0);
+  glUniform1i(program.useImage, image != 0 ? 1 : 0);
+  glUniform3f(program.colour, colour.x, colour.y, colour.z);
+  glBindVertexArray(gl.emptyVertexArray());
+  glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
+  glBindVertexArray(0);
+  glBindTexture(GL_TEXTURE_2D, 0);
+  glUseProgram(0);
+}
+
+void GlViewport::PutBackground(GLuint image, const std::shared_ptr<GpuTexture>& gpuImage,
+                               Vec3 colour) {
+  const GlContext& gl = *device_->context();
+  Background& cached = background_;
+  if (cached.framebuffer == 0) {
+    glGenTextures(1, &cached.picture);
+    glBindTexture(GL_TEXTURE_2D, cached.picture);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, gl.width(), gl.height(), 0, GL_RGBA,
+                 GL_UNSIGNED_BYTE, nullptr);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    glGenFramebuffers(1, &cached.framebuffer);
+    glBindFramebuffer(GL_FRAMEBUFFER, cached.framebuffer);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, cached.picture, 0);
+    if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
+      // Without a picture of its own the background is drawn every time.
+      glDeleteFramebuffers(1, &cached.framebuffer);
+      glDeleteTextures(1, &cached.picture);
+      cached.framebuffer = cached.picture = 0;
+    }
+    glBindFramebuffer(GL_FRAMEBUFFER, gl.framebuffer());
+  }
+  if (cached.framebuffer == 0) {
+    DrawBackground(image, colour);
+    return;
+  }
+  if (!cached.drawn || cached.image != gpuImage || cached.colour.x != colour.x ||
+      cached.colour.y != colour.y || cached.colour.z != colour.z) {
+    // Same viewport and scissor as on the device's picture, so the same pixels come out.
+    glBindFramebuffer(GL_FRAMEBUFFER, cached.framebuffer);
+    DrawBackground(image, colour);
+    cached.drawn = true;
+    cached.image = gpuImage;
+    cached.colour = colour;
+  }
+  const GLint bottom = gl.height() - y_ - height_;
+  glDisable(GL_SCISSOR_TEST);
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, cached.framebuffer);
+  glBindFramebuffer(GL_DRAW_FRAMEBUFFER, gl.framebuffer());
+  glReadBuffer(GL_COLOR_ATTACHMENT0);
+  glBlitFramebuffer(x_, bottom, x_ + width_, bottom + height_, x_, bottom, x_ + width_,
+                    bottom + height_, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+  glBindFramebuffer(GL_FRAMEBUFFER, gl.framebuffer());
+  glEnable(GL_SCISSOR_TEST);
+}
+
 Status GlViewport::Clear(int flags) {
   GlContext& gl = *device_->context();
   if (!gl.MakeCurrent()) {
@@ -325,27 +398,16 @@ Status GlViewport::Clear(int flags) {
   if ((flags & kClearTarget) != 0) {
     const auto scene = camera_->Root();
     GLuint image = 0;
+    std::shared_ptr<GpuTexture> gpuImage;
     if (scene->backgroundImage()) {
       result = scene->backgroundImage()->Gpu(device_->context(), image);
-      if (!result) result = Status::Fail("Clear: " + result.error());
+      if (result) {
+        gpuImage = scene->backgroundImage()->gpu();
+      } else {
+        result = Status::Fail("Clear: " + result.error());
+      }
     }
-    const auto& program = gl.background();
-    glDisable(GL_DEPTH_TEST);
-    glDepthMask(GL_FALSE);
-    glDisable(GL_CULL_FACE);
-    glDisable(GL_BLEND);
-    glUseProgram(program.program);
-    glActiveTexture(GL_TEXTURE0);
-    glBindTexture(GL_TEXTURE_2D, image);
-    glUniform1i(program.image, 0);
-    glUniform1i(program.useImage, image != 0 ? 1 : 0);
-    const Vec3 colour = scene->backgroundColour();
-    glUniform3f(program.colour, colour.x, colour.y, colour.z);
-    glBindVertexArray(gl.emptyVertexArray());
-    glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
-    glBindVertexArray(0);
-    glBindTexture(GL_TEXTURE_2D, 0);
-    glUseProgram(0);
+    PutBackground(image, gpuImage, scene->backgroundColour());
   }
   if ((flags & kClearDepth) != 0) {
     glDepthMask(GL_TRUE);
@@ -427,10 +489,10 @@ Status GlViewport::Render(const FrameRef& scene) {
   const Mat4 projection = Projection();
   const float tanX = 1 / projection.at(0, 0), tanY = 1 / projection.at(1, 1);
   const float sideX = 1 / std::sqrt(1 + tanX * tanX), sideY = 1 / std::sqrt(1 + tanY * tanY);
-  auto outOfView = [&](const Mat4& world, const GpuMesh& gpu) {
-    const Vec3 c = view.Point(world.Point(gpu.centre));
-    const float r = gpu.radius * std::max({Length(world.Column(0)), Length(world.Column(1)),
-                                           Length(world.Column(2))});
+  auto outOfView = [&](const Mat4& world, Vec3 centre, float radius) {
+    const Vec3 c = view.Point(world.Point(centre));
+    const float r = radius * std::max({Length(world.Column(0)), Length(world.Column(1)),
+                                       Length(world.Column(2))});
     return c.z + r < front_ || c.z - r > back_ || (c.x - tanX * c.z) * sideX > r ||
            (-c.x - tanX * c.z) * sideX > r || (c.y - tanY * c.z) * sideY > r ||
            (-c.y - tanY * c.z) * sideY > r;
@@ -450,7 +512,7 @@ Status GlViewport::Render(const FrameRef& scene) {
       result = Status::Fail("Render: " + result.error());
       break;
     }
-    if (!outOfView(visual.world, *gpu)) draws.push_back({&visual, gpu});
+    if (!outOfView(visual.world, gpu->centre, gpu->radius)) draws.push_back({&visual, gpu});
   }
   // Opaque faces first; then see-through ones, blended over them without hiding what lies
   // behind.
@@ -462,11 +524,15 @@ Status GlViewport::Render(const FrameRef& scene) {
       glDepthMask(GL_FALSE);
     }
     for (const Draw& draw : draws) {
+      const std::vector<GpuMesh::Cluster>& clusters =
+          seeThrough ? draw.gpu->seeThrough : draw.gpu->opaque;
+      if (clusters.empty()) continue;
       const Mat4& world = draw.visual->world;
       bool placed = false;
-      for (const GpuMesh::Part& part : draw.gpu->parts) {
-        const XMaterial& m = part.material;
-        if ((m.diffuse[3] < 1.0f) != seeThrough) continue;
+      // Neighbouring clusters in view are drawn together.
+      GLsizei first = 0, count = 0;
+      auto flush = [&] {
+        if (count == 0) return;
         if (!placed) {
           // Faces are clockwise seen from the front; a mirroring transform turns them over.
           const bool mirrored = (world.Determinant3() < 0) != viewMirrors;
@@ -477,13 +543,18 @@ Status GlViewport::Render(const FrameRef& scene) {
           glBindVertexArray(draw.gpu->vertexArray);
           placed = true;
         }
-        glUniform4fv(program.diffuse, 1, m.diffuse);
-        glUniform3fv(program.specular, 1, m.specular);
-        glUniform1f(program.power, m.power);
-        glUniform3fv(program.emissive, 1, m.emissive);
-        glDrawElements(GL_TRIANGLES, part.count, GL_UNSIGNED_INT,
-                       reinterpret_cast<const void*>(part.offset));
+        glDrawElements(
+            GL_TRIANGLES, count, GL_UNSIGNED_INT,
+            reinterpret_cast<const void*>(static_cast<std::size_t>(first) * sizeof(GLuint)));
+        count = 0;
+      };
+      for (const GpuMesh::Cluster& cluster : clusters) {
+        if (outOfView(world, cluster.centre, cluster.radius)) continue;
+        if (count > 0 && first + count != cluster.first) flush();
+        if (count == 0) first = cluster.first;
+        count += cluster.count;
       }
+      flush();
     }
   }
   glDepthMask(GL_TRUE);

@@ -55,6 +55,8 @@ class GlTexture final : public Texture {
  public:
   explicit GlTexture(RgbaPicture picture) : picture_(std::move(picture)) {}
   Status Gpu(const std::shared_ptr<GlContext>& context, GLuint& out);
+  // What the last Gpu call uploaded or found.
+  const std::shared_ptr<GpuTexture>& gpu() const { return gpu_; }
 
  private:
   RgbaPicture picture_;
@@ -144,6 +146,9 @@ class GlViewport final : public Viewport {
         y_(y),
         width_(width),
         height_(height) {}
+  ~GlViewport() override;
+  GlViewport(const GlViewport&) = delete;
+  GlViewport& operator=(const GlViewport&) = delete;
   Status SetBack(float distance) override;
   Status Clear(int flags) override;
   Status Render(const FrameRef& scene) override;
@@ -154,6 +159,13 @@ class GlViewport final : public Viewport {
  private:
   // Binds the device's picture, limited to the viewport's rectangle.
   void BindTarget();
+  // Draws the scene's background (`image`, or `colour` without one) over the bound target's
+  // viewport.
+  void DrawBackground(GLuint image, Vec3 colour);
+  // Puts the background into the viewport's rectangle of the device's picture. It is drawn once
+  // into a picture of its own and copied from there while the background stays the same: a copy
+  // of the same size costs a software renderer a fraction of a textured rectangle.
+  void PutBackground(GLuint image, const std::shared_ptr<GpuTexture>& gpuImage, Vec3 colour);
 
   std::shared_ptr<GlDevice> device_;
   std::shared_ptr<GlFrame> camera_;
@@ -161,6 +173,14 @@ class GlViewport final : public Viewport {
   float front_ = 1.0f;
   float back_ = 100.0f;
   float field_ = 0.5f;
+  // The background as last drawn: the picture is the device's size and holds it in the
+  // viewport's rectangle, drawn there exactly as it would be on the device's picture.
+  struct Background {
+    bool drawn = false;
+    std::shared_ptr<GpuTexture> image;  // held, so that it stays the texture it was drawn from
+    Vec3 colour;
+    GLuint picture = 0, framebuffer = 0;
+  } background_;
 };
 
 }  // namespace skyrings::gl
