@@ -347,8 +347,8 @@ void GlViewport::PutBackground(GLuint image, const std::shared_ptr<GpuTexture>& 
   if (cached.framebuffer == 0) {
     glGenTextures(1, &cached.picture);
     glBindTexture(GL_TEXTURE_2D, cached.picture);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, gl.width(), gl.height(), 0, GL_RGBA,
-                 GL_UNSIGNED_BYTE, nullptr);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, gl.width(), gl.height(), 0, GL_RGBA, GL_UNSIGNED_BYTE,
+                 nullptr);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
     glBindTexture(GL_TEXTURE_2D, 0);

@@ -6,7 +6,12 @@
 #define GL_GLEXT_PROTOTYPES 1
 #include <GL/glcorearb.h>
 
+#include <algorithm>
+#include <array>
 #include <cmath>
+#include <fstream>
+#include <sstream>
+#include <vector>
 
 #include "platform/gl/gl_retained3d.h"
 #include "tests/gl/bmp_test_util.h"
@@ -18,6 +23,49 @@ namespace {
 
 using test::Fixture;
 using test::Rgba;
+
+// A .x mesh of flat squares facing -z (towards the camera), one per entry of `squares` (x, y, z
+// of the lower left corner, side) in its RGBA face colour.
+struct Square {
+  float x, y, z, side;
+  float r, g, b, a;
+};
+std::string SquaresMesh(const std::vector<Square>& squares) {
+  std::ostringstream out;
+  out << "xof 0302txt 0032\nMesh {\n" << squares.size() * 4 << ";\n";
+  for (std::size_t i = 0; i < squares.size(); ++i) {
+    const Square& q = squares[i];
+    out << q.x << ";" << q.y << ";" << q.z << ";,\n"
+        << q.x << ";" << q.y + q.side << ";" << q.z << ";,\n"
+        << q.x + q.side << ";" << q.y + q.side << ";" << q.z << ";,\n"
+        << q.x + q.side << ";" << q.y << ";" << q.z << (i + 1 < squares.size() ? ";,\n" : ";;\n");
+  }
+  // Two triangles a square, clockwise seen from -z.
+  out << squares.size() * 2 << ";\n";
+  for (std::size_t i = 0; i < squares.size(); ++i) {
+    const std::size_t v = i * 4;
+    out << "3;" << v << "," << v + 1 << "," << v + 2 << ";,\n"
+        << "3;" << v << "," << v + 2 << "," << v + 3 << (i + 1 < squares.size() ? ";,\n" : ";;\n");
+  }
+  // Squares of the same colour share a material, in the order the colours first appear.
+  std::vector<std::array<float, 4>> materials;
+  std::vector<std::size_t> materialOf;
+  for (const Square& q : squares) {
+    const std::array<float, 4> colour{q.r, q.g, q.b, q.a};
+    const auto found = std::find(materials.begin(), materials.end(), colour);
+    materialOf.push_back(static_cast<std::size_t>(found - materials.begin()));
+    if (found == materials.end()) materials.push_back(colour);
+  }
+  out << "MeshMaterialList { " << materials.size() << "; " << squares.size() * 2 << "; ";
+  for (std::size_t f = 0; f < squares.size() * 2; ++f)
+    out << materialOf[f / 2] << (f + 1 < squares.size() * 2 ? "," : ";;\n");
+  for (const auto& [r, g, b, a] : materials) {
+    out << "Material { " << r << ";" << g << ";" << b << ";" << a
+        << ";; 0.0; 0.0;0.0;0.0;; 0.0;0.0;0.0;; }\n";
+  }
+  out << "}\n}\n";
+  return out.str();
+}
 
 // The game's setup: a 640 x 480 device, a 400 x 300 viewport at its top-left, the camera at
 // (0, 100, -500) looking along +z, one white light shining along +z from behind the camera.
@@ -60,6 +108,18 @@ class Render : public ::testing::Test {
     EXPECT_OK(d3drm_->CreateFrame(scene_, frame));
     EXPECT_OK(frame->AddVisual(mesh));
     EXPECT_OK(frame->SetPosition(nullptr, x, y, z));
+    return frame;
+  }
+
+  FrameRef AddSquares(const std::string& name, const std::vector<Square>& squares) {
+    const std::string path = ::testing::TempDir() + name;
+    std::ofstream(path) << SquaresMesh(squares);
+    MeshBuilderRef mesh;
+    EXPECT_OK(d3drm_->CreateMeshBuilder(mesh));
+    EXPECT_OK(mesh->LoadFromFile(path));
+    FrameRef frame;
+    EXPECT_OK(d3drm_->CreateFrame(scene_, frame));
+    EXPECT_OK(frame->AddVisual(mesh));
     return frame;
   }
 
@@ -175,6 +235,90 @@ TEST_F(Render, BackgroundPictureIsStretchedOverTheViewportOnly) {
   expect(0, 0, 128, 128, 255);
   expect(399, 299, 128, 128, 255);
   expect(400, 299, 0, 0, 0);
+}
+
+TEST_F(Render, BackgroundFollowsEveryChangeAndCoversTheLastPicture) {
+  auto expectEverywhere = [&](int r, int g, int b, const char* what) {
+    for (const auto& [x, y] : {std::pair{0, 0}, {399, 0}, {200, 150}, {0, 299}, {399, 299}}) {
+      const Rgba p = target_.Pixel(x, y);
+      EXPECT_NEAR(p.r, r, 1) << what << " at " << x << "," << y;
+      EXPECT_NEAR(p.g, g, 1) << what << " at " << x << "," << y;
+      EXPECT_NEAR(p.b, b, 1) << what << " at " << x << "," << y;
+    }
+  };
+  ASSERT_OK(scene_->SetSceneBackgroundRGB(1.0f, 0.0f, 0.0f));
+  Draw();
+  expectEverywhere(255, 0, 0, "first colour");
+  ASSERT_OK(scene_->SetSceneBackgroundRGB(0.0f, 1.0f, 0.0f));
+  Draw();
+  expectEverywhere(0, 255, 0, "second colour");
+
+  const std::string first = ::testing::TempDir() + "first.bmp";
+  const std::string second = ::testing::TempDir() + "second.bmp";
+  ASSERT_TRUE(test::SaveBmp(first, 1, 1, {10, 20, 30}));
+  ASSERT_TRUE(test::SaveBmp(second, 1, 1, {200, 100, 50}));
+  TextureRef firstTexture, secondTexture;
+  ASSERT_OK(d3drm_->LoadTexture(first, firstTexture));
+  ASSERT_OK(d3drm_->LoadTexture(second, secondTexture));
+  ASSERT_OK(scene_->SetSceneBackgroundImage(firstTexture));
+  Draw();
+  expectEverywhere(10, 20, 30, "first picture");
+  ASSERT_OK(scene_->SetSceneBackgroundImage(secondTexture));
+  Draw();
+  expectEverywhere(200, 100, 50, "second picture");
+  ASSERT_OK(scene_->SetSceneBackgroundImage(firstTexture));
+  Draw();
+  expectEverywhere(10, 20, 30, "first picture again");
+
+  // What was drawn over the background last time is gone when it moves away.
+  FrameRef cube = AddMesh("cube.x", 0, 100, 0, 6);
+  Draw();
+  EXPECT_GT(target_.Pixel(200, 150).r, 128) << "the cube in the middle";
+  ASSERT_OK(cube->SetPosition(nullptr, 0, 0, -10000));
+  Draw();
+  expectEverywhere(10, 20, 30, "after the cube left");
+}
+
+TEST_F(Render, AMeshMuchLargerThanTheViewCoversItWithoutGaps) {
+  // A wall of 200 x 60 squares (24000 triangles) 2000 wide and 600 high, four times wider than
+  // the view at its distance: rows of its triangles cross both sides of the view, and every pixel
+  // of the view is the wall's.
+  ASSERT_OK(scene_->SetSceneBackgroundRGB(0.0f, 0.0f, 1.0f));
+  std::vector<Square> squares;
+  for (float row = 0; row < 60; ++row) {
+    for (float column = 0; column < 200; ++column) {
+      const bool odd = static_cast<int>(row + column) % 2 != 0;
+      squares.push_back({-1000 + 10 * column, -200 + 10 * row, 0, 10, 1, odd ? 0.5f : 0, 0, 1});
+    }
+  }
+  AddSquares("wall.x", squares);
+  Draw();
+  int gaps = 0;
+  for (int y = 0; y < 300; ++y) {
+    for (int x = 0; x < 400; ++x) {
+      const Rgba p = target_.Pixel(x, y);
+      if (p.r < 200 || p.b > 0) ++gaps;
+    }
+  }
+  EXPECT_EQ(gaps, 0) << "pixels of the view not covered by the wall";
+}
+
+TEST_F(Render, SeeThroughFacesBlendOverEveryOpaqueFaceOfTheirMesh) {
+  ASSERT_OK(scene_->SetSceneBackgroundRGB(0.0f, 0.0f, 0.0f));
+  // In the mesh's order: a red wall on the left, a half see-through blue pane nearer the camera
+  // over the middle, then a green wall on the right, behind the pane too.
+  AddSquares("pane.x", {{-300, -200, 100, 300, 1, 0, 0, 1},
+                        {-100, 0, 0, 200, 0, 0, 1, 0.5f},
+                        {0, -200, 100, 300, 0, 1, 0, 1}});
+  Draw();
+  // The pane covers the middle of the view; the walls meet at x = 0 behind it.
+  const Rgba overRed = target_.Pixel(180, 150);
+  const Rgba overGreen = target_.Pixel(220, 150);
+  EXPECT_NEAR(overRed.r, 128, 2);
+  EXPECT_NEAR(overRed.b, 128, 2);
+  EXPECT_NEAR(overGreen.g, 128, 2) << "the wall after the pane in the mesh shows through it";
+  EXPECT_NEAR(overGreen.b, 128, 2);
+  EXPECT_EQ(overGreen.r, 0);
 }
 
 TEST_F(Render, BackClipHidesWhatLiesBeyondIt) {
