@@ -21,7 +21,7 @@ void SkipUnreachableWayland() {
   for (int i = 0; i < SDL_GetNumVideoDrivers(); ++i) {
     const char* name = SDL_GetVideoDriver(i);
     if (name == nullptr || std::strcmp(name, "wayland") == 0) continue;
-    if (!drivers.empty()) drivers += ',';
+    if (!drivers.empty()) drivers.push_back(',');
     drivers += name;
   }
   if (!drivers.empty())
