@@ -131,6 +131,10 @@ Status SdlWindow::OpenVideo(const SdlWindowOptions& options) {
   SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
   SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
   SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
+  // The window only copies pictures onto its back buffer; the 3D device has a depth buffer of its
+  // own. Without one here a full screen at 1280 x 960 keeps some 5 MB less.
+  SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 0);
+  SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 0);
 
   std::uint32_t flags =
       SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI | SDL_WINDOW_RESIZABLE;
