@@ -489,10 +489,10 @@ Status GlViewport::Render(const FrameRef& scene) {
   const Mat4 projection = Projection();
   const float tanX = 1 / projection.at(0, 0), tanY = 1 / projection.at(1, 1);
   const float sideX = 1 / std::sqrt(1 + tanX * tanX), sideY = 1 / std::sqrt(1 + tanY * tanY);
-  auto outOfView = [&](const Mat4& world, Vec3 centre, float radius) {
+  // `scale` is the longest of `world`'s axes (scaleOf), by which a sphere's radius grows.
+  auto outOfView = [&](const Mat4& world, float scale, Vec3 centre, float radius) {
     const Vec3 c = view.Point(world.Point(centre));
-    const float r = radius * std::max({Length(world.Column(0)), Length(world.Column(1)),
-                                       Length(world.Column(2))});
+    const float r = radius * scale;
     return c.z + r < front_ || c.z - r > back_ || (c.x - tanX * c.z) * sideX > r ||
            (-c.x - tanX * c.z) * sideX > r || (c.y - tanY * c.z) * sideY > r ||
            (-c.y - tanY * c.z) * sideY > r;
@@ -502,6 +502,10 @@ Status GlViewport::Render(const FrameRef& scene) {
   struct Draw {
     const Visual* visual;
     const GpuMesh* gpu;
+    float scale;
+  };
+  const auto scaleOf = [](const Mat4& world) {
+    return std::max({Length(world.Column(0)), Length(world.Column(1)), Length(world.Column(2))});
   };
   std::vector<Draw> draws;
   draws.reserve(visuals.size());
@@ -512,7 +516,10 @@ Status GlViewport::Render(const FrameRef& scene) {
       result = Status::Fail("Render: " + result.error());
       break;
     }
-    if (!outOfView(visual.world, gpu->centre, gpu->radius)) draws.push_back({&visual, gpu});
+    const float scale = scaleOf(visual.world);
+    if (!outOfView(visual.world, scale, gpu->centre, gpu->radius)) {
+      draws.push_back({&visual, gpu, scale});
+    }
   }
   // Opaque faces first; then see-through ones, blended over them without hiding what lies
   // behind.
@@ -549,7 +556,7 @@ Status GlViewport::Render(const FrameRef& scene) {
         count = 0;
       };
       for (const GpuMesh::Cluster& cluster : clusters) {
-        if (outOfView(world, cluster.centre, cluster.radius)) continue;
+        if (outOfView(world, draw.scale, cluster.centre, cluster.radius)) continue;
         if (count > 0 && first + count != cluster.first) flush();
         if (count == 0) first = cluster.first;
         count += cluster.count;
