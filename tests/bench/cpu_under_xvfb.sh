@@ -19,14 +19,10 @@ ticks=$(getconf CLK_TCK)
 cpu() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }  # user + system, in clock ticks
 now() { date +%s.%N; }
 
-"$program" 2>/dev/null &
-pid=$!
-# shellcheck source=tests/window_layout.sh
-source "$(dirname "$0")/../window_layout.sh"
-game_caption=$(window_caption)
-for _ in $(seq 100); do xdotool search --name "$game_caption" >/dev/null 2>&1 && break; sleep 0.1; done
-window=$(xdotool search --name "$game_caption" | head -n 1)
-xdotool windowfocus "$window" || true
+# shellcheck source=tests/bench/running_game.sh
+source "$(dirname "$(readlink -f "$0")")/running_game.sh"
+start_game "$program"
+pid=$game_pid
 sleep 2
 
 c0=$(cpu $pid); t0=$(now)
@@ -47,9 +43,4 @@ xdotool keyup Return
 awk -v c="$((c1 - c0))" -v k="$ticks" -v t0="$t0" -v t1="$t1" \
   'BEGIN { printf "game: %.2f%% of a core over %.1f s\n", 100 * c / k / (t1 - t0), t1 - t0 }'
 echo "resident memory in a game: $resident kB"
-xdotool keydown Escape; sleep 0.1; xdotool keyup Escape
-sleep 0.5
-xdotool keydown Escape; sleep 0.1; xdotool keyup Escape
-for _ in $(seq 50); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
-kill $pid 2>/dev/null || true
-wait $pid || true
+end_game

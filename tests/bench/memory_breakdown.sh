@@ -5,8 +5,8 @@
 #   memory_breakdown.sh PROGRAM
 # SKYRINGS_BENCH_SCREEN sets the virtual screen (default 640x480x24).
 set -euo pipefail
-# shellcheck source=tests/window_layout.sh
-source "$(dirname "$(readlink -f "${BASH_SOURCE[0]}")")/../window_layout.sh"
+# shellcheck source=tests/bench/running_game.sh
+source "$(dirname "$(readlink -f "${BASH_SOURCE[0]}")")/running_game.sh"
 program=$(realpath "$1")
 if [ -z "${SKYRINGS_BENCH_INSIDE:-}" ]; then
   export SKYRINGS_BENCH_INSIDE=1
@@ -14,11 +14,8 @@ if [ -z "${SKYRINGS_BENCH_INSIDE:-}" ]; then
 fi
 export SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=/dev/null
 
-"$program" 2>/dev/null &
-pid=$!
-for _ in $(seq 100); do xdotool search --name "$(window_caption)" >/dev/null 2>&1 && break; sleep 0.1; done
-window=$(xdotool search --name "$(window_caption)" | head -n 1)
-xdotool windowfocus "$window" || true
+start_game "$program"
+pid=$game_pid
 sleep 2
 echo "entry screen: $(awk '/^VmRSS:/ { print $2 }' "/proc/$pid/status") kB resident"
 xdotool keydown Return
@@ -54,9 +51,4 @@ awk '
     printf "%9d %9d  total\n", totalRss, totalPss
   }' prog="$program" <<<"$smaps"
 
-xdotool keydown Escape; sleep 0.1; xdotool keyup Escape
-sleep 0.5
-xdotool keydown Escape; sleep 0.1; xdotool keyup Escape
-for _ in $(seq 50); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
-kill $pid 2>/dev/null || true
-wait $pid || true
+end_game
