@@ -190,6 +190,7 @@ Status SdlWindow::CreateGlObjects() {
                         AttachTexture(gl_.composeFramebuffer, gl_.composeTexture);
   if (!complete) return Status::Fail("window: OpenGL cannot draw into an RGBA texture");
   glBindFramebuffer(GL_FRAMEBUFFER, 0);
+  if (Status made = screenCopy_.Create(); !made) return made;
   if (GLenum error = glGetError(); error != GL_NO_ERROR) {
     return Status::Fail("window: OpenGL error " + std::to_string(error) + " while setting up");
   }
@@ -204,6 +205,7 @@ SdlWindow::~SdlWindow() {
       glDeleteFramebuffers(3, framebuffers);
       const GLuint textures[2] = {gl_.baseTexture, gl_.composeTexture};
       glDeleteTextures(2, textures);
+      screenCopy_.Delete();
     }
     SDL_GL_DeleteContext(context_);
   }
@@ -335,12 +337,11 @@ void SdlWindow::ShowViewPicture(unsigned texture, int width, int height) {
   } else {
     SDL_Log("3D view: texture %u cannot be read; the view keeps its last picture", texture);
   }
+  // Leave no framebuffer of ours reading the device's picture: Mesa keeps what a device deletes
+  // later (its picture and depth, some 6 KB a game) for as long as the framebuffer that last read
+  // from that picture stays bound.
   glBindFramebuffer(GL_READ_FRAMEBUFFER, gl_.deviceFramebuffer);
-  glFramebufferTexture2D(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, 0,
-                         0);  // Leave no framebuffer of ours bound for reading: Mesa keeps what a
-                              // device deletes later (its
-  // picture and depth, some 6 KB a game) for as long as the framebuffer that last read from that
-  // picture stays bound.
+  glFramebufferTexture2D(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, 0, 0);
   glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
 }
 
@@ -522,15 +523,13 @@ Status SdlWindow::PresentIfChanged() {
   glDrawBuffer(GL_BACK);
   glViewport(0, 0, width, height);
   if (whole) glClear(GL_COLOR_BUFFER_BIT);
-  glBindFramebuffer(GL_READ_FRAMEBUFFER, gl_.composeFramebuffer);
-  glReadBuffer(GL_COLOR_ATTACHMENT0);
   // Where `region` lies on the drawable, from its top left.
   const PixelRect target{fit.x + region.x * scale, fit.y + region.y * scale, region.width * scale,
                          region.height * scale};
-  const int targetBottom = height - target.y - target.height;
-  glBlitFramebuffer(region.x, kWindowHeight - region.y - region.height, region.x + region.width,
-                    kWindowHeight - region.y, target.x, targetBottom, target.x + target.width,
-                    targetBottom + target.height, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+  screenCopy_.Draw(
+      gl_.composeTexture, kWindowWidth, kWindowHeight,
+      {region.x, kWindowHeight - region.y - region.height, region.width, region.height},
+      {target.x, height - target.y - target.height, target.width, target.height});
   const PixelRect shown = whole ? PixelRect{0, 0, width, height} : ClipRect(target, width, height);
   const bool presented = presenter_.Present(whole, shown.x, height - shown.y - shown.height,
                                             shown.width, shown.height);

@@ -33,6 +33,7 @@
 #include "platform/sdl/damage.h"
 #include "platform/sdl/label_font.h"
 #include "platform/sdl/native_screen.h"
+#include "platform/sdl/scaled_copy.h"
 
 struct SDL_Window;
 union SDL_Event;
@@ -136,6 +137,7 @@ class SdlWindow final : public Window, public ViewTarget {
   SDL_Window* window_ = nullptr;
   void* context_ = nullptr;
   GlObjects gl_;
+  ScaledCopy screenCopy_;  // the composed picture onto the back buffer
 
   RgbaPicture surface_{kWindowWidth, kWindowHeight};
   std::array<std::string, kLabelCount> captions_;

@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "interfaces/window_layout.h"
+#include "platform/sdl/scaled_copy.h"
 #include "platform/sdl/sdl_clock.h"
 #include "platform/sdl/sdl_window.h"
 #include "tests/sdl/bmp_writer.h"
@@ -384,6 +385,81 @@ TEST_F(SdlWindowTest, AGameStepPresentsOnlyTheViewWhereTheBufferIsKept) {
   }
   glDeleteTextures(1, &texture);
   EXPECT_TRUE(AllAre(Composed(), kViewRect, kRed));
+}
+
+// Every pixel of a picture its own colour, so that any pixel read from the wrong place shows.
+std::uint32_t PatternAt(int x, int y) {
+  return 0xff000000u | static_cast<std::uint32_t>(x & 0xff) |
+         static_cast<std::uint32_t>(y & 0xff) << 8 |
+         static_cast<std::uint32_t>((x >> 8) | (y >> 8) << 4) << 16;
+}
+
+TEST_F(SdlWindowTest, TheScreenCopyMakesEachPixelAWholeSquareWhereANearestBlitWould) {
+  Open();
+  ASSERT_TRUE(window_->ViewWindow()->MakeContextCurrent());
+  std::vector<std::uint32_t> pattern(static_cast<std::size_t>(kWindowWidth) * kWindowHeight);
+  for (int y = 0; y < kWindowHeight; ++y) {
+    for (int x = 0; x < kWindowWidth; ++x)
+      pattern[y * kWindowWidth + x] = PatternAt(x, y);
+  }
+  GLuint texture = 0;
+  glGenTextures(1, &texture);
+  glBindTexture(GL_TEXTURE_2D, texture);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, kWindowWidth, kWindowHeight, 0, GL_RGBA,
+               GL_UNSIGNED_BYTE, pattern.data());
+  constexpr int kWidth = 1300, kHeight = 1000;  // the drawable of a window made larger
+  GLuint colour = 0, framebuffer = 0;
+  glGenRenderbuffers(1, &colour);
+  glBindRenderbuffer(GL_RENDERBUFFER, colour);
+  glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, kWidth, kHeight);
+  glGenFramebuffers(1, &framebuffer);
+  glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+  glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colour);
+  ASSERT_EQ(glCheckFramebufferStatus(GL_FRAMEBUFFER), GLenum{GL_FRAMEBUFFER_COMPLETE});
+  ScaledCopy copy;
+  ASSERT_TRUE(copy.Create().ok());
+
+  struct Case {
+    PixelRect source, target;  // OpenGL's order
+  };
+  // The whole picture at x1 and x2 (centred), the view at x3 reaching past the left and bottom
+  // edges (a window smaller than the picture), and a strip of labels at x2.
+  const Case cases[] = {{{0, 0, 640, 480}, {330, 260, 640, 480}},
+                        {{0, 0, 640, 480}, {10, 20, 1280, 960}},
+                        {{120, 90, 400, 300}, {-500, -101, 1200, 900}},
+                        {{0, 14, 640, 16}, {9, 7, 1280, 32}}};
+  std::vector<std::uint32_t> read(static_cast<std::size_t>(kWidth) * kHeight);
+  for (const Case& c : cases) {
+    const int scale = c.target.width / c.source.width;
+    glViewport(0, 0, kWidth, kHeight);
+    glClearColor(0, 0, 0, 0);
+    glClear(GL_COLOR_BUFFER_BIT);
+    copy.Draw(texture, kWindowWidth, kWindowHeight, c.source, c.target);
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    glReadPixels(0, 0, kWidth, kHeight, GL_RGBA, GL_UNSIGNED_BYTE, read.data());
+    int wrong = 0;
+    for (int y = 0; y < kHeight; ++y) {
+      for (int x = 0; x < kWidth; ++x) {
+        const int dx = x - c.target.x, dy = y - c.target.y;
+        const bool inside = dx >= 0 && dy >= 0 && dx < c.target.width && dy < c.target.height;
+        const std::uint32_t expected =
+            inside ? PatternAt(c.source.x + dx / scale, c.source.y + dy / scale) : 0u;
+        if (read[static_cast<std::size_t>(y) * kWidth + x] != expected && ++wrong <= 3) {
+          ADD_FAILURE() << "x" << scale << " at (" << x << ", " << y << "): " << std::hex
+                        << read[static_cast<std::size_t>(y) * kWidth + x] << ", expected "
+                        << expected;
+        }
+      }
+    }
+    EXPECT_EQ(wrong, 0) << "x" << scale << " onto (" << c.target.x << ", " << c.target.y << ")";
+  }
+  copy.Delete();
+  glBindFramebuffer(GL_FRAMEBUFFER, 0);
+  glDeleteFramebuffers(1, &framebuffer);
+  glDeleteRenderbuffers(1, &colour);
+  glDeleteTextures(1, &texture);
 }
 
 TEST_F(SdlWindowTest, DeliversGameKeysInOrderAndKeepsF11ForItself) {
