@@ -60,16 +60,6 @@ out vec4 fragment;
 void main() { fragment = vColour; }
 )";
 
-// A rectangle over the whole viewport, from gl_VertexID alone.
-const char* const kBackgroundVertexShader = R"(#version 330 core
-out vec2 vUv;
-void main() {
-  vec2 corner = vec2(float(gl_VertexID & 1), float(gl_VertexID >> 1));
-  vUv = corner;
-  gl_Position = vec4(corner * 2.0 - 1.0, 0.0, 1.0);
-}
-)";
-
 const char* const kBackgroundFragmentShader = R"(#version 330 core
 in vec2 vUv;
 uniform sampler2D uImage;
@@ -152,9 +142,13 @@ Status GlPrograms::Compile(const std::string& operation) {
   mesh_.lightDirection = glGetUniformLocation(m, "uLightDirection");
   mesh_.lightColour = glGetUniformLocation(m, "uLightColour");
   mesh_.ambient = glGetUniformLocation(m, "uAmbient");
-  s = CompileProgram(operation, kBackgroundVertexShader, kBackgroundFragmentShader,
+  s = CompileProgram(operation, kRectangleVertexShader, kBackgroundFragmentShader,
                      background_.program);
   if (!s) return s;
+  // The background covers the viewport with all of its image.
+  glUseProgram(background_.program);
+  glUniform4f(glGetUniformLocation(background_.program, "uSource"), 0.0f, 0.0f, 1.0f, 1.0f);
+  glUseProgram(0);
   background_.image = glGetUniformLocation(background_.program, "uImage");
   background_.useImage = glGetUniformLocation(background_.program, "uUseImage");
   background_.colour = glGetUniformLocation(background_.program, "uColour");

@@ -2,6 +2,16 @@
 
 namespace skyrings::gl {
 
+const char* const kRectangleVertexShader = R"(#version 330 core
+uniform vec4 uSource;
+out vec2 vUv;
+void main() {
+  vec2 corner = vec2(float(gl_VertexID & 1), float(gl_VertexID >> 1));
+  vUv = uSource.xy + corner * uSource.zw;
+  gl_Position = vec4(corner * 2.0 - 1.0, 0.0, 1.0);
+}
+)";
+
 Status CompileProgram(const std::string& operation, const char* vertexSource,
                       const char* fragmentSource, GLuint& out) {
   auto compile = [&](GLenum type, const char* source, GLuint& shader) -> Status {

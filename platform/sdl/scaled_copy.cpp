@@ -7,19 +7,6 @@
 namespace skyrings {
 namespace {
 
-// A rectangle over the whole viewport from gl_VertexID alone (a strip of four), reading `uSource`
-// (x, y, width, height as fractions of the texture). Each pixel's centre falls inside the source
-// pixel a nearest blit would take: at factor s, target pixel i reads source (i + 0.5) / s.
-const char* const kVertexShader = R"(#version 330 core
-uniform vec4 uSource;
-out vec2 vUv;
-void main() {
-  vec2 corner = vec2(float(gl_VertexID & 1), float(gl_VertexID >> 1));
-  vUv = uSource.xy + corner * uSource.zw;
-  gl_Position = vec4(corner * 2.0 - 1.0, 0.0, 1.0);
-}
-)";
-
 const char* const kFragmentShader = R"(#version 330 core
 in vec2 vUv;
 uniform sampler2D uImage;
@@ -31,7 +18,9 @@ void main() { fragment = texture(uImage, vUv); }
 
 Status ScaledCopy::Create() {
   GLuint program = 0;
-  if (Status made = gl::CompileProgram("window", kVertexShader, kFragmentShader, program); !made) {
+  if (Status made =
+          gl::CompileProgram("window", gl::kRectangleVertexShader, kFragmentShader, program);
+      !made) {
     return made;
   }
   program_ = program;
