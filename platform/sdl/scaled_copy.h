@@ -2,7 +2,7 @@
 // Copies a rectangle of a picture onto the window's back buffer, each pixel made a square of
 // whole-factor size, as a nearest-filtered blit would. It draws the rectangle with a texture
 // instead: Mesa's software renderer runs a shader of its own for a blit, with state saved and
-// restored around it, and that costs several times what this simple draw does at x2.
+// restored around it, and at x2 that cost about 1.7 times what this simple draw does.
 
 #include "interfaces/status.h"
 #include "interfaces/window.h"
